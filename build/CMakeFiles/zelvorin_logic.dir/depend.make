@@ -1,0 +1,2 @@
+# Empty dependencies file for zelvorin_logic.
+# This may be replaced when dependencies are built.

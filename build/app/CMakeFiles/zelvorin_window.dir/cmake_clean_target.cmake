@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "libzelvorin_window.a"
+)

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "printout/PrintoutList.h"
+#include "reset/MainWindowState.h"
+#include "serial/SerialPort.h"
+
+#include <QString>
+
+// What a reset needs of the window: its state, its port, its controls.
+class ResetHost : public PrintoutList
+{
+public:
+    virtual MainWindowState &State() = 0;
+    virtual SerialPort &Port() = 0;
+    // The text of the port selector, possibly edited by the user.
+    virtual QString SelectorText() const = 0;
+    virtual void SetButtonEnabled(bool enabled) = 0;
+    // The tick timer that advances State().TickMs.
+    virtual void SetTimerEnabled(bool enabled) = 0;
+    // Closes the window once the reset has returned; this ends the program.
+    virtual void CloseWindow() = 0;
+};

@@ -1,0 +1,137 @@
+#include "DeviceSerialPort.h"
+
+#include <QMetaObject>
+
+DeviceSerialPort::DeviceSerialPort(PortDirectory directory)
+    : m_directory(std::move(directory))
+{
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { OnError(error); });
+}
+
+bool DeviceSerialPort::SetPortNumber(int16_t number)
+{
+    if (m_port.isOpen())
+        return false;
+    m_number = number;
+    return true;
+}
+
+bool DeviceSerialPort::IsOpen() const
+{
+    return m_port.isOpen();
+}
+
+bool DeviceSerialPort::Open()
+{
+    if (m_port.isOpen()) {
+        m_openError = QStringLiteral("the port is already open");
+        return false;
+    }
+    const std::optional<PortDevice> device = m_directory.Device(m_number);
+    if (!device) {
+        m_openError = QStringLiteral("no device for COM%1").arg(m_number);
+        return false;
+    }
+
+    m_port.setPortName(device->path);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.setReadBufferSize(0); // keep everything until it is read
+    ApplySettings();
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openError = m_port.errorString();
+        m_port.clearError();
+        return false;
+    }
+    m_lost = false;
+    m_openError.clear();
+
+    // Modem lines are best effort: a pseudo-terminal has none, and the
+    // exchange works without them.
+    m_port.setRequestToSend(m_rts);
+    m_port.setDataTerminalReady(m_dtr);
+    return true;
+}
+
+bool DeviceSerialPort::Close()
+{
+    if (!m_port.isOpen())
+        return false;
+    m_port.close();
+    m_lost = false;
+    return true;
+}
+
+bool DeviceSerialPort::SetSettings(const QString &settings)
+{
+    const std::optional<LineSettings> parsed = ParseLineSettings(settings);
+    if (!parsed)
+        return false;
+    m_settings = *parsed;
+    return !m_port.isOpen() || ApplySettings();
+}
+
+bool DeviceSerialPort::ApplySettings()
+{
+    // Before the open these only record the values; QSerialPort applies them then.
+    const bool baud = m_port.setBaudRate(m_settings.baudRate);
+    const bool parity = m_port.setParity(m_settings.parity);
+    const bool data = m_port.setDataBits(m_settings.dataBits);
+    const bool stop = m_port.setStopBits(m_settings.stopBits);
+    return baud && parity && data && stop;
+}
+
+bool DeviceSerialPort::SetDtr(bool on)
+{
+    m_dtr = on;
+    return !m_port.isOpen() || (Usable() && m_port.setDataTerminalReady(on));
+}
+
+bool DeviceSerialPort::SetRts(bool on)
+{
+    m_rts = on;
+    return !m_port.isOpen() || (Usable() && m_port.setRequestToSend(on));
+}
+
+bool DeviceSerialPort::SetInputLen(int16_t length)
+{
+    if (length < 0)
+        return false;
+    m_inputLen = length;
+    return true;
+}
+
+bool DeviceSerialPort::Write(const QByteArray &bytes)
+{
+    if (!Usable() || m_port.write(bytes) != bytes.size())
+        return false;
+    m_port.flush(); // onto the wire now, not at the next event-loop pass
+    return true;
+}
+
+bool DeviceSerialPort::Read(QByteArray &into)
+{
+    if (!Usable())
+        return false;
+    into = m_inputLen == 0 ? m_port.readAll() : m_port.read(m_inputLen);
+    return true;
+}
+
+void DeviceSerialPort::OnError(QSerialPort::SerialPortError error)
+{
+    const bool deviceFailed = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
+        || error == QSerialPort::WriteError;
+    if (!deviceFailed || !m_port.isOpen() || m_lost)
+        return;
+    // A dead device stays readable to poll() forever; left open, it would spin
+    // the event loop. QSerialPort is still inside its notifier here, so close
+    // it once that has returned.
+    m_lost = true;
+    QMetaObject::invokeMethod(
+        &m_port,
+        [this] {
+            if (m_lost && m_port.isOpen())
+                m_port.close();
+        },
+        Qt::QueuedConnection);
+}

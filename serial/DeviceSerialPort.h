@@ -1,0 +1,47 @@
+#pragma once
+
+#include "LineSettings.h"
+#include "PortDirectory.h"
+#include "SerialPort.h"
+
+#include <QSerialPort>
+
+// The serial port on a real device (or a pseudo-terminal standing in for one),
+// through QSerialPort. QSerialPort opens the device raw, non-blocking, never as
+// the controlling terminal, and locks it against other programs.
+class DeviceSerialPort final : public SerialPort
+{
+public:
+    explicit DeviceSerialPort(PortDirectory directory);
+
+    bool SetPortNumber(int16_t number) override;
+    bool IsOpen() const override;
+    bool Open() override;
+    bool Close() override;
+    bool SetSettings(const QString &settings) override;
+    bool SetDtr(bool on) override;
+    bool SetRts(bool on) override;
+    bool SetInputLen(int16_t length) override;
+    bool Write(const QByteArray &bytes) override;
+    bool Read(QByteArray &into) override;
+    QString OpenErrorText() const override { return m_openError; }
+
+    const PortDirectory &Directory() const { return m_directory; }
+
+private:
+    bool Usable() const { return m_port.isOpen() && !m_lost; }
+    bool ApplySettings();
+    void OnError(QSerialPort::SerialPortError error);
+
+    PortDirectory m_directory;
+    QSerialPort m_port;
+    int16_t m_number = 0;
+    LineSettings m_settings;
+    bool m_dtr = false;
+    bool m_rts = false;
+    int16_t m_inputLen = 0;
+    // The device failed while open (adapter pulled, line hung up): it is closed
+    // on the next event-loop pass, and until then it reads and writes nothing.
+    bool m_lost = false;
+    QString m_openError;
+};

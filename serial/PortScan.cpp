@@ -1,0 +1,26 @@
+#include "PortScan.h"
+
+void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector)
+{
+    selector.SetText(QString());
+    for (int number = PortDirectory::FirstNumber; number <= PortDirectory::LastNumber; ++number) {
+        // Continue on error: a step that fails changes nothing and the next one runs.
+        port.SetPortNumber(static_cast<int16_t>(number));
+        port.Open();
+        if (!port.IsOpen())
+            continue;
+        const QString entry = QStringLiteral("COM%1").arg(number);
+        const std::optional<PortDevice> device = directory.Device(number);
+        selector.AddEntry(entry, device ? PortToolTip(*device) : QString());
+        if (selector.Text().isEmpty())
+            selector.SetText(entry);
+        port.Close();
+    }
+}
+
+QString PortToolTip(const PortDevice &device)
+{
+    if (device.description.isEmpty())
+        return device.path;
+    return device.path + QStringLiteral(" – ") + device.description;
+}

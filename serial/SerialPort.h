@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+// One serial port with the few operations a reset needs. Port number, settings,
+// DTR, RTS and read length may be set while the port is closed; they take
+// effect when it opens. Every operation says whether it succeeded and never
+// throws or prints, so callers decide in plain code how to go on after a
+// failure. Data is raw bytes both ways: no translation of any kind.
+class SerialPort
+{
+public:
+    virtual ~SerialPort() = default;
+
+    // 1 is COM1; a number that names no device makes the next Open fail.
+    virtual bool SetPortNumber(int16_t number) = 0;
+    virtual bool IsOpen() const = 0;
+    virtual bool Open() = 0;
+    virtual bool Close() = 0;
+    // "baud,parity,data bits,stop bits", e.g. "9600,N,8,1".
+    virtual bool SetSettings(const QString &settings) = 0;
+    virtual bool SetDtr(bool on) = 0;
+    virtual bool SetRts(bool on) = 0;
+    // 0 makes a read return everything that is waiting (the only length used).
+    virtual bool SetInputLen(int16_t length) = 0;
+    // Queues the bytes in order; they may leave the port after this returns.
+    virtual bool Write(const QByteArray &bytes) = 0;
+    // Takes everything waiting, "" when nothing is. On failure `into` keeps
+    // whatever it held.
+    virtual bool Read(QByteArray &into) = 0;
+    // Why the last Open failed, in plain words ("" before any failure).
+    virtual QString OpenErrorText() const = 0;
+};

@@ -1,0 +1,130 @@
+#include "PtyMachine.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+constexpr qsizetype ReadChunkBytes = 4096;
+}
+
+PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
+    : QObject(parent)
+    , m_machine(std::move(options))
+{
+    char name[256] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
+        m_master = m_slave = -1;
+        return;
+    }
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    m_slavePath = QString::fromLocal8Bit(name);
+    m_clock.start();
+
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &PtyMachine::OnReadable);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &PtyMachine::OnWritable);
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &PtyMachine::Pump);
+}
+
+PtyMachine::~PtyMachine()
+{
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+}
+
+void PtyMachine::HangUp()
+{
+    if (m_master < 0)
+        return;
+    m_timer.stop();
+    m_readNotifier.reset();
+    m_writeNotifier.reset();
+    ::close(m_master);
+    ::close(m_slave);
+    m_master = m_slave = -1;
+    m_hungUp = true;
+    emit Finished();
+}
+
+void PtyMachine::OnReadable()
+{
+    char buffer[ReadChunkBytes];
+    QByteArray bytes;
+    for (;;) {
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break; // EAGAIN: all taken
+    }
+    if (bytes.isEmpty())
+        return;
+    m_received += bytes;
+    const auto phaseBefore = m_machine.CurrentPhase();
+    m_machine.Receive(bytes, m_clock.elapsed());
+    emit BytesReceived(bytes);
+    Pump();
+    const auto phase = m_machine.CurrentPhase();
+    if (phase != phaseBefore
+        && (phase == SimulatedMachine::Phase::Done || phase == SimulatedMachine::Phase::Refused))
+        emit Finished();
+}
+
+void PtyMachine::Pump()
+{
+    if (m_master < 0)
+        return;
+    const QByteArray out = m_machine.Transmit(m_clock.elapsed());
+    if (!out.isEmpty()) {
+        m_unwritten += out;
+        emit BytesSent(out);
+    }
+    OnWritable();
+    Schedule();
+}
+
+void PtyMachine::OnWritable()
+{
+    while (!m_unwritten.isEmpty()) {
+        const ssize_t n = ::write(m_master, m_unwritten.constData(), m_unwritten.size());
+        if (n > 0) {
+            m_unwritten.remove(0, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break; // the terminal is full until the program reads
+    }
+    if (m_writeNotifier)
+        m_writeNotifier->setEnabled(!m_unwritten.isEmpty());
+    if (m_unwritten.isEmpty() && m_machine.HungUp())
+        QTimer::singleShot(0, this, &PtyMachine::HangUp);
+}
+
+void PtyMachine::Schedule()
+{
+    const std::optional<qint64> next = m_machine.NextTransmitMs();
+    if (!next) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.start(static_cast<int>(std::max<qint64>(0, *next - m_clock.elapsed())));
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "SimulatedMachine.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <memory>
+
+// A simulated machine on the master side of a pseudo-terminal: the program
+// under test opens SlavePath() as if it were the machine's serial port.
+class PtyMachine final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PtyMachine(SimulatedMachine::Options options, QObject *parent = nullptr);
+    ~PtyMachine() override;
+
+    bool IsValid() const { return m_master >= 0 || m_hungUp; }
+    QString SlavePath() const { return m_slavePath; }
+    SimulatedMachine &Machine() { return m_machine; }
+    // Everything the program sent, in order.
+    QByteArray Received() const { return m_received; }
+    qint64 ElapsedMs() const { return m_clock.elapsed(); }
+    // Drops the line as a machine switched off would: the master side closes.
+    void HangUp();
+
+signals:
+    void BytesReceived(const QByteArray &bytes);
+    void BytesSent(const QByteArray &bytes);
+    void Finished(); // the exchange is over (done, refused or hung up)
+
+private:
+    void OnReadable();
+    void OnWritable();
+    void Pump();
+    void Schedule();
+
+    SimulatedMachine m_machine;
+    int m_master = -1;
+    int m_slave = -1; // kept open so the master never sees a hang-up between the program's opens
+    QString m_slavePath;
+    bool m_hungUp = false;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QSocketNotifier> m_readNotifier;
+    std::unique_ptr<QSocketNotifier> m_writeNotifier;
+    QTimer m_timer;
+    QByteArray m_unwritten; // accepted from the machine, not yet taken by the terminal
+    QByteArray m_received;
+};
