@@ -84,6 +84,12 @@ Form1::Form1(PortDirectory directory, QWidget *parent)
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
+    const std::pair<QWidget *, const char *> names[] = {
+        {Label1, "Label1"}, {Label2, "Label2"}, {Label3, "Label3"},     {Label4, "Label4"},
+        {Label5, "Label5"}, {Label6, "Label6"}, {Label8, "Label8"},     {Combo1, "Combo1"},
+        {Command1, "Command1"}, {List1, "List1"}};
+    for (const auto &[control, name] : names)
+        control->setObjectName(QLatin1StringView(name));
     LayOutControls();
 
     // What loading the window does: the caption, then the ports on offer.
@@ -191,9 +197,10 @@ void Form1::SetButtonEnabled(bool enabled)
 
 void Form1::SetTimerEnabled(bool enabled)
 {
-    if (enabled)
-        Timer1.start();
-    else
+    if (enabled) {
+        if (!Timer1.isActive()) // enabling a running timer keeps its rhythm
+            Timer1.start();
+    } else
         Timer1.stop();
 }
 
