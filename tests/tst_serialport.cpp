@@ -25,7 +25,7 @@ PortDirectory Directory(const QList<PortDevice> &system, const Environment &envi
 
 PortDevice System(const QString &name)
 {
-    return {name, "/dev/" + name, QString()};
+    return {name, "/fake/" + name, QString()}; // listed, never opened
 }
 
 QStringList SlotPaths(const PortDirectory &directory)
@@ -125,12 +125,12 @@ void TestSerialPort::portDirectory_data()
 
     QTest::newRow("on-board UARTs first, then adapters, in natural order")
         << QList<PortDevice>{System("ttyUSB0"), System("ttyS10"), System("ttyS2"), System("ttyACM0")}
-        << QStringList{} << QStringList{"/dev/ttyS2", "/dev/ttyS10", "/dev/ttyACM0", "/dev/ttyUSB0"};
+        << QStringList{} << QStringList{"/fake/ttyS2", "/fake/ttyS10", "/fake/ttyACM0", "/fake/ttyUSB0"};
     QTest::newRow("a named port takes its slot, the system's fill the rest")
         << QList<PortDevice>{System("ttyS0"), System("ttyUSB0")} << QStringList{"2=/tmp/pty"}
-        << QStringList{"/dev/ttyS0", "/tmp/pty", "/dev/ttyUSB0"};
+        << QStringList{"/fake/ttyS0", "/tmp/pty", "/fake/ttyUSB0"};
     QTest::newRow("an empty name keeps its slot free")
-        << QList<PortDevice>{System("ttyS0")} << QStringList{"1="} << QStringList{"", "/dev/ttyS0"};
+        << QList<PortDevice>{System("ttyS0")} << QStringList{"1="} << QStringList{"", "/fake/ttyS0"};
     QTest::newRow("named ports alone") << QList<PortDevice>{} << QStringList{"3=/a", "9=/b"}
                                        << QStringList{"", "", "/a", "", "", "", "", "", "/b"};
     QList<PortDevice> many;
@@ -138,8 +138,8 @@ void TestSerialPort::portDirectory_data()
         many << System(QStringLiteral("ttyUSB%1").arg(i));
     QTest::newRow("more than nine devices: the first nine")
         << many << QStringList{}
-        << QStringList{"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2", "/dev/ttyUSB3", "/dev/ttyUSB4",
-                       "/dev/ttyUSB5", "/dev/ttyUSB6", "/dev/ttyUSB7", "/dev/ttyUSB8"};
+        << QStringList{"/fake/ttyUSB0", "/fake/ttyUSB1", "/fake/ttyUSB2", "/fake/ttyUSB3", "/fake/ttyUSB4",
+                       "/fake/ttyUSB5", "/fake/ttyUSB6", "/fake/ttyUSB7", "/fake/ttyUSB8"};
 }
 
 void TestSerialPort::portDirectory()
@@ -164,7 +164,7 @@ void TestSerialPort::namedLinkIsListedOnce()
 
     const PortDirectory directory =
         Directory({{"ttyUSB0", device, "FT232R"}, System("ttyS0")}, {{"ZELVORIN_COM1", link}});
-    QCOMPARE(SlotPaths(directory), (QStringList{link, "/dev/ttyS0"}));
+    QCOMPARE(SlotPaths(directory), (QStringList{link, "/fake/ttyS0"}));
 }
 
 void TestSerialPort::opensRaw9600EightNoneOne()

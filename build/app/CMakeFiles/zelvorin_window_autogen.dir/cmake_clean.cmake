@@ -1,9 +1,0 @@
-file(REMOVE_RECURSE
-  "CMakeFiles/zelvorin_window_autogen"
-  "zelvorin_window_autogen/mocs_compilation.cpp"
-)
-
-# Per-language clean rules from dependency scanning.
-foreach(lang )
-  include(CMakeFiles/zelvorin_window_autogen.dir/cmake_clean_${lang}.cmake OPTIONAL)
-endforeach()
