@@ -1,0 +1,168 @@
+#pragma once
+
+// The real program on an X server of its own (Xvfb), with the simulated
+// machine on COM1, driven the way a person drives it: keys, the clipboard,
+// and the window manager's close request.
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+class XSession
+{
+public:
+    static constexpr int ToolTimeoutMs = 20000;
+
+    static bool ToolsPresent()
+    {
+        for (const char *tool : {"Xvfb", "xdotool", "xclip", "import"}) {
+            if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
+                return false;
+        }
+        return true;
+    }
+
+    ~XSession()
+    {
+        for (QProcess *process : {&m_app, &m_machine, &m_server}) {
+            if (process->state() == QProcess::NotRunning)
+                continue;
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+
+    // Starts the X server, the machine (with `machineArguments`) and the program.
+    bool Start(const QStringList &machineArguments)
+    {
+        m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        if (!ReadLine(m_server, m_display))
+            return false;
+        m_display.prepend(u':');
+
+        m_machine.start(QStringLiteral(ZELVORIN_MACHINE_PATH),
+                        QStringList{"--log", LogPath()} + machineArguments);
+        QString device;
+        if (!ReadLine(m_machine, device))
+            return false;
+
+        QProcessEnvironment environment = Environment();
+        environment.insert(QStringLiteral("ZELVORIN_COM1"), device);
+        for (int number = 2; number <= 9; ++number) // never the machine's own serial devices
+            environment.insert(QStringLiteral("ZELVORIN_COM%1").arg(number), QString());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        m_app.setProcessEnvironment(environment);
+        m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_app.start(QStringLiteral(ZELVORIN_APP_PATH), {});
+
+        m_window = QString::fromLatin1(
+            Tool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}).split('\n').value(0));
+        return !m_window.isEmpty() && !Tool("xdotool", {"windowfocus", "--sync", m_window}).isNull();
+    }
+
+    void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key"} + keys); }
+
+    QByteArray Clipboard() { return Tool("xclip", {"-o", "-selection", "clipboard", "-t", "UTF8_STRING"}); }
+
+    QImage Grab() { return QImage::fromData(Tool("import", {"-window", m_window, "png:-"}), "PNG"); }
+
+    // The controls' column left of the list: it looks different while a reset runs.
+    QImage Controls()
+    {
+        const QImage window = Grab();
+        return window.copy(0, 0, window.width() * ListLeftTwips / ClientWidthTwips, window.height());
+    }
+
+    QString MachineLog() const
+    {
+        QFile log(LogPath());
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    }
+
+    // What a window manager sends when the user clicks the close box.
+    bool RequestClose()
+    {
+        xcb_connection_t *connection = xcb_connect(m_display.toLatin1().constData(), nullptr);
+        if (xcb_connection_has_error(connection)) {
+            xcb_disconnect(connection);
+            return false;
+        }
+        const xcb_atom_t protocols = Atom(connection, "WM_PROTOCOLS");
+        const xcb_atom_t deleteWindow = Atom(connection, "WM_DELETE_WINDOW");
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = m_window.toUInt();
+        event.type = protocols;
+        event.data.data32[0] = deleteWindow;
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(connection, false, event.window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&event));
+        xcb_flush(connection);
+        xcb_disconnect(connection);
+        return true;
+    }
+
+    QProcess &App() { return m_app; }
+
+private:
+    static constexpr int ListLeftTwips = 4080;
+    static constexpr int ClientWidthTwips = 8205;
+
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        return environment;
+    }
+
+    QString LogPath() const { return m_home.filePath(QStringLiteral("machine.log")); }
+
+    // Runs an X tool to its end; null when it failed or overran.
+    QByteArray Tool(const char *program, const QStringList &arguments)
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(Environment());
+        tool.start(QLatin1StringView(program), arguments);
+        if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitCode() != 0) {
+            tool.kill();
+            tool.waitForFinished();
+            return QByteArray();
+        }
+        QByteArray out = tool.readAllStandardOutput();
+        return out.isNull() ? QByteArray("") : out;
+    }
+
+    static bool ReadLine(QProcess &process, QString &line)
+    {
+        QDeadlineTimer deadline(ToolTimeoutMs);
+        while (!process.canReadLine() && !deadline.hasExpired())
+            process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        line = QString::fromLocal8Bit(process.readLine()).trimmed();
+        return !line.isEmpty();
+    }
+
+    static xcb_atom_t Atom(xcb_connection_t *connection, const char *name)
+    {
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, strlen(name), name), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
+        free(reply);
+        return atom;
+    }
+
+    QTemporaryDir m_home;
+    QProcess m_server;
+    QProcess m_machine;
+    QProcess m_app;
+    QString m_display;
+    QString m_window;
+};
