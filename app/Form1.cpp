@@ -163,12 +163,15 @@ void Form1::closeEvent(QCloseEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == List1) {
-        auto *key = static_cast<QKeyEvent *>(event);
+    if (watched != List1)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
         // The list's own Ctrl+C would copy just the current entry.
-        if (event->type() == QEvent::KeyPress && key->matches(QKeySequence::Copy))
+        if (static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))
             return true;
-        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+    } else if (event->type() == QEvent::KeyRelease) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!key->isAutoRepeat())
             CopyPrintout(key->key(), ListEntries(), QGuiApplication::clipboard());
     }
     return QWidget::eventFilter(watched, event);

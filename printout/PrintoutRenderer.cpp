@@ -18,84 +18,116 @@ bool IsEscapeLetter(char c)
     return c == 'K' || c == 'k';
 }
 
-void FinishLine(QByteArray &line, QList<QByteArray> &lines)
+// Appends the entries for one finished line, given as [begin, end).
+void FinishLine(const char *begin, const char *end, QList<QByteArrayView> &lines)
 {
-    if (line.isEmpty())
-        line = EmptyLineText;
-    if (line.startsWith(PrefixChar))
-        line.remove(0, 1);
-    if (line.size() >= 3 && line[0] == PrefixLetter && IsHexDigit(line[1]) && IsHexDigit(line[2]))
-        line.remove(0, 3);
-    if (line.size() <= LineWidth) {
-        lines.append(line);
-    } else {
-        lines.append(line.left(LineWidth));
-        lines.append(line.mid(LineWidth));
+    if (begin == end) {
+        lines.append(QByteArrayView(EmptyLineText));
+        return;
     }
-    line.clear();
+    if (*begin == PrefixChar)
+        ++begin;
+    if (end - begin >= 3 && begin[0] == PrefixLetter && IsHexDigit(begin[1]) && IsHexDigit(begin[2]))
+        begin += 3;
+    if (end - begin <= LineWidth) {
+        lines.append(QByteArrayView(begin, end));
+    } else {
+        lines.append(QByteArrayView(begin, LineWidth));
+        lines.append(QByteArrayView(begin + LineWidth, end));
+    }
+}
+
+// The escape removal over `data` itself (what it keeps is never longer than
+// what it has read); returns the new size.
+qsizetype RemoveEscapeSequencesInPlace(char *data, qsizetype size, const Pump &pump)
+{
+    // data[0, kept) never holds a sequence except, while `pending`, an ESC and
+    // its letter at its very end: then the next character completes it and
+    // all three go. A removal can bring an ESC before it next to a new
+    // letter, which the same rule then catches, so the leftmost-first order
+    // of the repeated rule holds.
+    qsizetype kept = 0;
+    bool pending = false;
+    bool removed = false;
+    qsizetype untilPump = PumpEveryBytes;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (pending) {
+            kept -= 2;
+            pending = false;
+            removed = true;
+        } else {
+            pending = IsEscapeLetter(c) && kept > 0 && data[kept - 1] == Esc;
+            data[kept++] = c;
+        }
+        if (--untilPump == 0) {
+            untilPump = PumpEveryBytes;
+            if (pump)
+                pump();
+        }
+    }
+    if (pending) { // the data ended inside a sequence: drop what there is of it
+        kept -= 2;
+        removed = true;
+    }
+    if (pump && removed)
+        pump();
+    return kept;
 }
 
 } // namespace
 
 QByteArray RemoveEscapeSequences(QByteArrayView data, const Pump &pump)
 {
-    // `out` never holds a sequence except, while `pending`, an ESC and its
-    // letter at its very end: then the next character completes it and all
-    // three go. A removal can bring an ESC before it next to a new letter,
-    // which the same rule then catches, so the leftmost-first order holds.
-    QByteArray out;
-    out.reserve(data.size());
-    bool pending = false;
-    bool removed = false;
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        const char c = data[i];
-        if (pending) {
-            out.chop(2);
-            pending = false;
-            removed = true;
-        } else if (IsEscapeLetter(c) && !out.isEmpty() && out.back() == Esc) {
-            out.append(c);
-            pending = true;
-        } else {
-            out.append(c);
-        }
-        if (pump && (i + 1) % PumpEveryBytes == 0)
-            pump();
-    }
-    if (pending) { // the data ended inside a sequence: drop what there is of it
-        out.chop(2);
-        removed = true;
-    }
-    if (pump && removed)
-        pump();
+    QByteArray out = data.toByteArray();
+    out.truncate(RemoveEscapeSequencesInPlace(out.data(), out.size(), pump));
     return out;
 }
 
-QList<QByteArray> RenderLines(QByteArrayView input, const Pump &pump)
+QList<QByteArray> RenderedLines::ToList() const
 {
-    QByteArray data = input.toByteArray();
+    QList<QByteArray> list;
+    list.reserve(m_lines.size());
+    for (const QByteArrayView line : m_lines)
+        list.append(line.toByteArray());
+    return list;
+}
+
+RenderedLines RenderLines(QByteArrayView input, const Pump &pump)
+{
+    RenderedLines rendered;
+    QByteArray &data = rendered.m_text;
+    data = input.toByteArray();
     const qsizetype marker = data.indexOf(HeaderMarker) + 1; // 1-based, 0 when there is none
     if (marker > 0 && marker < HeaderLimit)
         data.remove(0, marker);
     if (marker != 0)
-        data = RemoveEscapeSequences(data, pump);
+        data.truncate(RemoveEscapeSequencesInPlace(data.data(), data.size(), pump));
 
-    QList<QByteArray> lines;
-    QByteArray line;
-    for (const char c : std::as_const(data)) {
+    // Lines are gathered in place, each right after the one before: what is
+    // kept is never longer than what has been read.
+    QList<QByteArrayView> &lines = rendered.m_lines;
+    char *const text = data.data();
+    const qsizetype size = data.size();
+    char *lineStart = text;
+    char *lineEnd = text;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = text[i];
         const auto code = static_cast<unsigned char>(c);
         if (c == Filler || (code < PrintableLimit && c != Lf && c != Cr))
             continue;
-        if (c != Cr && c != Lf)
-            line.append(c);
-        else
-            FinishLine(line, lines);
+        if (c != Cr && c != Lf) {
+            *lineEnd++ = c;
+        } else {
+            FinishLine(lineStart, lineEnd, lines);
+            lineStart = lineEnd;
+        }
     }
     // A last line without its line end is printout all the same.
-    if (!line.isEmpty())
-        FinishLine(line, lines);
-    lines.append(QByteArray());
-    return lines;
+    if (lineEnd != lineStart)
+        FinishLine(lineStart, lineEnd, lines);
+    lines.append(QByteArrayView(""));
+    return rendered;
 }
 
 QString DecodeWindows1252(QByteArrayView bytes)
@@ -110,7 +142,7 @@ QString DecodeWindows1252(QByteArrayView bytes)
 
 void RenderPrintout(const QByteArray &rxBuffer, PrintoutList &list)
 {
-    const QList<QByteArray> lines = Printout::RenderLines(rxBuffer, [&list] { list.PumpEvents(); });
-    for (const QByteArray &line : lines)
+    const Printout::RenderedLines lines = Printout::RenderLines(rxBuffer, [&list] { list.PumpEvents(); });
+    for (const QByteArrayView line : lines)
         list.AppendLine(Printout::DecodeWindows1252(line));
 }

@@ -30,10 +30,27 @@ using Pump = std::function<void()>;
 // first. One pass, linear in the size of the data. `pump` runs now and then.
 QByteArray RemoveEscapeSequences(QByteArrayView data, const Pump &pump = {});
 
-// The list entries for the data of one reset, as bytes: header dropped,
-// escape sequences and control characters removed, lines split at CR and LF,
+// The list entries of one printout, as bytes. They all live in one buffer,
+// so that a large printout costs no allocation per line.
+class RenderedLines
+{
+public:
+    qsizetype size() const { return m_lines.size(); }
+    QByteArrayView operator[](qsizetype index) const { return m_lines[index]; }
+    auto begin() const { return m_lines.cbegin(); }
+    auto end() const { return m_lines.cend(); }
+    QList<QByteArray> ToList() const;
+
+private:
+    friend RenderedLines RenderLines(QByteArrayView data, const Pump &pump);
+    QByteArray m_text;              // never changed once filled: the views stay valid
+    QList<QByteArrayView> m_lines;  // slices of m_text, or of constant texts
+};
+
+// The list entries for the data of one reset: header dropped, escape
+// sequences and control characters removed, lines split at CR and LF,
 // prefixes removed, long lines split, one empty entry last.
-QList<QByteArray> RenderLines(QByteArrayView data, const Pump &pump = {});
+RenderedLines RenderLines(QByteArrayView data, const Pump &pump = {});
 
 // Bytes as the Windows-1252 text they are (0xE4 is "ä", 0x80 is "€").
 QString DecodeWindows1252(QByteArrayView bytes);

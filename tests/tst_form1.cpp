@@ -120,7 +120,7 @@ void TestForm1::wholeResetOnPseudoTerminal()
     QCOMPARE(machine.Received(), Enq + Enq + SimulatedMachine::ExpectedCommand() + Syn);
     QStringList expected = {"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
                             "*** Warte auf Daten", "", "*** Sende 22"};
-    for (const QByteArray &line : Printout::RenderLines(rx))
+    for (const QByteArrayView line : Printout::RenderLines(rx))
         expected << Printout::DecodeWindows1252(line);
     QCOMPARE(form.ListEntries(), expected);
     QVERIFY(expected.contains(QStringLiteral("Münzröhren")));

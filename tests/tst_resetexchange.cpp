@@ -22,7 +22,7 @@ const QByteArray Command = QByteArray::fromHex("051b533733393230343136 4c4553 20
 QStringList Rendered(const QByteArray &rx)
 {
     QStringList lines;
-    for (const QByteArray &line : Printout::RenderLines(rx))
+    for (const QByteArrayView line : Printout::RenderLines(rx))
         lines << Printout::DecodeWindows1252(line);
     return lines;
 }
