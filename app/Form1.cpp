@@ -216,7 +216,18 @@ void Form1::CloseWindow()
 void Form1::AppendLine(const QString &line)
 {
     List1->addItem(line);
-    List1->scrollToBottom();
+    // Scrolling lays the whole list out: once per batch of lines, not per line,
+    // or a long printout takes minutes to show.
+    if (!m_scrollPending) {
+        m_scrollPending = true;
+        QMetaObject::invokeMethod(
+            List1,
+            [this] {
+                m_scrollPending = false;
+                List1->scrollToBottom();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void Form1::PumpEvents(PumpMode mode)

@@ -76,4 +76,5 @@ private:
     bool m_resetRunning = false;
     double m_scale = 1.0;
     QWidget *m_focusAfterDisable = nullptr;
+    bool m_scrollPending = false;
 };

@@ -44,6 +44,7 @@ bool DeviceSerialPort::Open()
         return false;
     }
     m_lost = false;
+    m_salvaged.clear();
     m_openError.clear();
 
     // Modem lines are best effort: a pseudo-terminal has none, and the
@@ -59,6 +60,7 @@ bool DeviceSerialPort::Close()
         return false;
     m_port.close();
     m_lost = false;
+    m_salvaged.clear();
     return true;
 }
 
@@ -111,9 +113,14 @@ bool DeviceSerialPort::Write(const QByteArray &bytes)
 
 bool DeviceSerialPort::Read(QByteArray &into)
 {
-    if (!Usable())
+    // What arrived before the device failed still counts.
+    if (m_port.isOpen()) {
+        into = m_inputLen == 0 ? m_port.readAll() : m_port.read(m_inputLen);
+        return true;
+    }
+    if (m_salvaged.isEmpty())
         return false;
-    into = m_inputLen == 0 ? m_port.readAll() : m_port.read(m_inputLen);
+    into = std::exchange(m_salvaged, QByteArray());
     return true;
 }
 
@@ -130,8 +137,10 @@ void DeviceSerialPort::OnError(QSerialPort::SerialPortError error)
     QMetaObject::invokeMethod(
         &m_port,
         [this] {
-            if (m_lost && m_port.isOpen())
+            if (m_lost && m_port.isOpen()) {
+                m_salvaged = m_port.readAll();
                 m_port.close();
+            }
         },
         Qt::QueuedConnection);
 }

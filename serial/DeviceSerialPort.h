@@ -41,7 +41,9 @@ private:
     bool m_rts = false;
     int16_t m_inputLen = 0;
     // The device failed while open (adapter pulled, line hung up): it is closed
-    // on the next event-loop pass, and until then it reads and writes nothing.
+    // on the next event-loop pass and writes nothing meanwhile. What it had
+    // received is kept for the reads that follow.
     bool m_lost = false;
+    QByteArray m_salvaged;
     QString m_openError;
 };

@@ -4,7 +4,8 @@
 // machine on COM1, driven the way a person drives it: keys, the clipboard,
 // and the window manager's close request.
 
-#include <QDir>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -61,12 +62,22 @@ public:
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         m_app.setProcessEnvironment(environment);
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
+        QElapsedTimer launch;
+        launch.start();
         m_app.start(QStringLiteral(ZELVORIN_APP_PATH), {});
 
-        m_window = QString::fromLatin1(
-            Tool("xdotool", {"search", "--sync", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}).split('\n').value(0));
+        // Asked again and again rather than with --sync, which looks only twice a second.
+        QDeadlineTimer deadline(ToolTimeoutMs);
+        while (m_window.isEmpty() && !deadline.hasExpired() && m_app.state() != QProcess::NotRunning) {
+            const QByteArray found = Tool("xdotool", {"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, false);
+            m_window = QString::fromLatin1(found.split('\n').value(0).trimmed());
+        }
+        m_startupMs = launch.elapsed();
         return !m_window.isEmpty() && !Tool("xdotool", {"windowfocus", "--sync", m_window}).isNull();
     }
+
+    // From the program's launch until its window was seen.
+    qint64 StartupMs() const { return m_startupMs; }
 
     void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key"} + keys); }
 
@@ -79,6 +90,19 @@ public:
     {
         const QImage window = Grab();
         return window.copy(0, 0, window.width() * ListLeftTwips / ClientWidthTwips, window.height());
+    }
+
+    // Space on the focused button; true once the machine has our SYN and the
+    // controls look as they did before, i.e. the reset is over.
+    bool RunReset(int timeoutMs)
+    {
+        const QImage idle = Controls();
+        if (idle.isNull())
+            return false;
+        Keys({"space"});
+        QDeadlineTimer deadline(timeoutMs);
+        return QTest::qWaitFor([&] { return MachineLog().contains(QStringLiteral("received 16")); }, timeoutMs)
+            && QTest::qWaitFor([&] { return Controls() == idle; }, static_cast<int>(deadline.remainingTime()));
     }
 
     QString MachineLog() const
@@ -112,6 +136,7 @@ public:
     }
 
     QProcess &App() { return m_app; }
+    qint64 AppPid() const { return m_app.processId(); }
 
 private:
     static constexpr int ListLeftTwips = 4080;
@@ -127,12 +152,12 @@ private:
     QString LogPath() const { return m_home.filePath(QStringLiteral("machine.log")); }
 
     // Runs an X tool to its end; null when it failed or overran.
-    QByteArray Tool(const char *program, const QStringList &arguments)
+    QByteArray Tool(const char *program, const QStringList &arguments, bool mustSucceed = true)
     {
         QProcess tool;
         tool.setProcessEnvironment(Environment());
         tool.start(QLatin1StringView(program), arguments);
-        if (!tool.waitForFinished(ToolTimeoutMs) || tool.exitCode() != 0) {
+        if (!tool.waitForFinished(ToolTimeoutMs) || (mustSucceed && tool.exitCode() != 0)) {
             tool.kill();
             tool.waitForFinished();
             return QByteArray();
@@ -165,4 +190,5 @@ private:
     QProcess m_app;
     QString m_display;
     QString m_window;
+    qint64 m_startupMs = -1;
 };

@@ -52,11 +52,6 @@ private slots:
     void resetThenCopyPrintout();
     void silentMachineEndsWithFailureLines();
     void closeDuringDataPhaseEndsCleanly();
-
-private:
-    // Space on the focused button; returns when the machine got our SYN and
-    // the button looks as it did before, i.e. the reset is over.
-    void RunReset(XSession &session);
 };
 
 void TestEndToEnd::init()
@@ -65,20 +60,11 @@ void TestEndToEnd::init()
         QSKIP("needs Xvfb, xdotool, xclip and ImageMagick (tools/install-deps --test)");
 }
 
-void TestEndToEnd::RunReset(XSession &session)
-{
-    const QImage idle = session.Controls();
-    QVERIFY(!idle.isNull());
-    session.Keys({"space"});
-    QTRY_VERIFY_WITH_TIMEOUT(session.MachineLog().contains(QStringLiteral("received 16")), ResetTimeoutMs);
-    QTRY_VERIFY_WITH_TIMEOUT(session.Controls() == idle, ResetTimeoutMs);
-}
-
 void TestEndToEnd::resetThenCopyPrintout()
 {
     XSession session;
     QVERIFY(session.Start({"--piece-ms", "5"}));
-    RunReset(session);
+    QVERIFY(session.RunReset(ResetTimeoutMs));
     QVERIFY(session.MachineLog().contains(QStringLiteral("command string matched")));
 
     session.Keys({"Tab", "c"});
@@ -89,7 +75,7 @@ void TestEndToEnd::silentMachineEndsWithFailureLines()
 {
     XSession session;
     QVERIFY(session.Start({"--scenario", "silent"}));
-    RunReset(session);
+    QVERIFY(session.RunReset(ResetTimeoutMs));
     QCOMPARE(session.MachineLog().count(QStringLiteral("received 05")), 20);
 
     // Status lines stay out of the copy: what is left is the empty printout's

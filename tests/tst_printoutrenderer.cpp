@@ -22,6 +22,7 @@ private slots:
     void escapeRemovalMatchesPlainRule();
     void escapeRemovalOnRandomData();
     void pumpsWhileStrippingLargeData();
+    void everyByteValueInEveryPosition();
     void windows1252Display_data();
     void windows1252Display();
 };
@@ -127,6 +128,29 @@ void TestPrintoutRenderer::pumpsWhileStrippingLargeData()
     QVERIFY(pumps >= 10);
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0], QByteArray("ab").repeated(12));
+}
+
+void TestPrintoutRenderer::everyByteValueInEveryPosition()
+{
+    const QByteArray line = "abcdef";
+    const auto orSpace = [](const QByteArray &text) { return text.isEmpty() ? QByteArray(" ") : text; };
+    for (int value = 0; value < 256; ++value) {
+        const char byte = char(value);
+        for (qsizetype position = 0; position <= line.size(); ++position) {
+            QByteArray data = "!" + line + "\r";
+            data.insert(1 + position, byte);
+            Lines expected;
+            if (byte == '\r' || byte == '\n') {
+                expected = {orSpace(line.left(position)), orSpace(line.mid(position)), ""};
+            } else {
+                QByteArray kept = line;
+                if (value >= 32 && byte != '@' && !(position == 0 && byte == '\xe4'))
+                    kept.insert(position, byte);
+                expected = {kept, ""};
+            }
+            QCOMPARE(Printout::RenderLines(data).ToList(), expected);
+        }
+    }
 }
 
 void TestPrintoutRenderer::windows1252Display_data()

@@ -80,6 +80,8 @@ private slots:
     void hangUpClosesThePort();
     void scanPorts_data();
     void scanPorts();
+    void namedPathThatIsNoTerminal_data();
+    void namedPathThatIsNoTerminal();
 };
 
 void TestSerialPort::lineSettings_data()
@@ -326,6 +328,31 @@ void TestSerialPort::scanPorts()
         const int number = selector.entries[i].back().digitValue();
         QVERIFY(selector.toolTips[i].startsWith(byNumber[number]));
     }
+}
+
+void TestSerialPort::namedPathThatIsNoTerminal_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a path that does not exist") << "missing";
+    QTest::newRow("a plain file") << "file";
+    QTest::newRow("a folder") << "folder";
+}
+
+void TestSerialPort::namedPathThatIsNoTerminal()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
+    QDir(dir.path()).mkdir("folder");
+
+    const PortDirectory directory = PtyDirectory({{1, dir.filePath(name)}});
+    DeviceSerialPort port(directory);
+    FakeSelector selector;
+    ScanPorts(port, directory, selector);
+    QVERIFY(selector.entries.isEmpty());
+    QCOMPARE(selector.text, QString());
+    QVERIFY(port.SetPortNumber(1));
+    QVERIFY(!port.Open());
 }
 
 QTEST_GUILESS_MAIN(TestSerialPort)

@@ -6,8 +6,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <sys/ioctl.h>
+
 namespace {
 constexpr qsizetype ReadChunkBytes = 4096;
+constexpr int DrainCheckMs = 2;
+constexpr int DrainChecksAtMost = 1000;
 }
 
 PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
@@ -35,6 +39,15 @@ PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PtyMachine::Pump);
+    m_drainTimer.setInterval(DrainCheckMs);
+    connect(&m_drainTimer, &QTimer::timeout, this, [this] {
+        int waiting = 0;
+        if (m_slave < 0 || ::ioctl(m_slave, FIONREAD, &waiting) != 0 || waiting == 0
+            || ++m_drainChecks > DrainChecksAtMost) {
+            m_drainTimer.stop();
+            HangUp();
+        }
+    });
 }
 
 PtyMachine::~PtyMachine()
@@ -52,6 +65,7 @@ void PtyMachine::HangUp()
     if (m_master < 0)
         return;
     m_timer.stop();
+    m_drainTimer.stop();
     m_readNotifier.reset();
     m_writeNotifier.reset();
     ::close(m_master);
@@ -59,6 +73,14 @@ void PtyMachine::HangUp()
     m_master = m_slave = -1;
     m_hungUp = true;
     emit Finished();
+}
+
+void PtyMachine::HangUpWhenDrained()
+{
+    if (m_master >= 0 && !m_drainTimer.isActive()) {
+        m_drainChecks = 0;
+        m_drainTimer.start();
+    }
 }
 
 void PtyMachine::OnReadable()
@@ -116,7 +138,7 @@ void PtyMachine::OnWritable()
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(!m_unwritten.isEmpty());
     if (m_unwritten.isEmpty() && m_machine.HungUp())
-        QTimer::singleShot(0, this, &PtyMachine::HangUp);
+        HangUpWhenDrained();
 }
 
 void PtyMachine::Schedule()

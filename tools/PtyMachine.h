@@ -25,8 +25,11 @@ public:
     // Everything the program sent, in order.
     QByteArray Received() const { return m_received; }
     qint64 ElapsedMs() const { return m_clock.elapsed(); }
-    // Drops the line as a machine switched off would: the master side closes.
+    // Drops the line as a machine switched off would: the master side closes,
+    // and the terminal throws away whatever the program has not read yet.
     void HangUp();
+    // The same, once the program has taken everything sent (or after a while).
+    void HangUpWhenDrained();
 
 signals:
     void BytesReceived(const QByteArray &bytes);
@@ -48,6 +51,8 @@ private:
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
     QTimer m_timer;
+    QTimer m_drainTimer;
+    int m_drainChecks = 0;
     QByteArray m_unwritten; // accepted from the machine, not yet taken by the terminal
     QByteArray m_received;
 };
