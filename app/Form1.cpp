@@ -2,10 +2,12 @@
 
 #include "printout/PrintoutCopy.h"
 #include "reset/ResetExchange.h"
+#include "serial/PortDiagnostics.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -95,7 +98,12 @@ Form1::Form1(PortDirectory directory, QWidget *parent)
     // What loading the window does: the caption, then the ports on offer.
     setWindowTitle(QStringLiteral("%1 %2 – ein Werkzeug des Zelvorin-Projekts")
                        .arg(QLatin1StringView(ApplicationName), QLatin1StringView(ApplicationVersion)));
-    ScanPorts(MSComm1, MSComm1.Directory(), *this);
+    // The window stays silent about ports that do not open; the terminal says why.
+    ScanPorts(MSComm1, MSComm1.Directory(), *this,
+              [](int number, const PortDevice &device, const OpenError &error) {
+                  const QString line = PortDiagnostic(number, device, error, QFileInfo(device.path).group());
+                  std::fprintf(stderr, "%s\n", qPrintable(line));
+              });
     Command1->setFocus();
 }
 

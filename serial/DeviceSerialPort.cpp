@@ -1,6 +1,28 @@
 #include "DeviceSerialPort.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+OpenError ClassifyOpenError(const QString &path, QSerialPort::SerialPortError error, const QString &text)
+{
+    using Kind = OpenError::Kind;
+    if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path))
+        return {Kind::NoDevice, text};
+    // QSerialPort reports the lock another program holds as a permission
+    // error too; the device's own permissions tell the two apart.
+    if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return {Kind::PermissionDenied, text};
+    if (error == QSerialPort::PermissionError || text.contains(QLatin1StringView("busy"), Qt::CaseInsensitive))
+        return {Kind::Busy, text};
+    return {Kind::Other, text};
+}
+
+} // namespace
 
 DeviceSerialPort::DeviceSerialPort(PortDirectory directory)
     : m_directory(std::move(directory))
@@ -25,12 +47,12 @@ bool DeviceSerialPort::IsOpen() const
 bool DeviceSerialPort::Open()
 {
     if (m_port.isOpen()) {
-        m_openError = QStringLiteral("the port is already open");
+        m_openError = {OpenError::Kind::Other, QStringLiteral("the port is already open")};
         return false;
     }
     const std::optional<PortDevice> device = m_directory.Device(m_number);
     if (!device) {
-        m_openError = QStringLiteral("no device for COM%1").arg(m_number);
+        m_openError = {OpenError::Kind::NoDevice, QStringLiteral("no device for COM%1").arg(m_number)};
         return false;
     }
 
@@ -39,13 +61,13 @@ bool DeviceSerialPort::Open()
     m_port.setReadBufferSize(0); // keep everything until it is read
     ApplySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openError = m_port.errorString();
+        m_openError = ClassifyOpenError(device->path, m_port.error(), m_port.errorString());
         m_port.clearError();
         return false;
     }
     m_lost = false;
     m_salvaged.clear();
-    m_openError.clear();
+    m_openError = {};
 
     // Modem lines are best effort: a pseudo-terminal has none, and the
     // exchange works without them.

@@ -24,7 +24,7 @@ public:
     bool SetInputLen(int16_t length) override;
     bool Write(const QByteArray &bytes) override;
     bool Read(QByteArray &into) override;
-    QString OpenErrorText() const override { return m_openError; }
+    OpenError LastOpenError() const override { return m_openError; }
 
     const PortDirectory &Directory() const { return m_directory; }
 
@@ -45,5 +45,5 @@ private:
     // received is kept for the reads that follow.
     bool m_lost = false;
     QByteArray m_salvaged;
-    QString m_openError;
+    OpenError m_openError;
 };

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The port selector (an editable drop-down list) as the port discovery sees it.
 class PortSelector
 {
@@ -15,10 +17,13 @@ public:
     virtual void AddEntry(const QString &entry, const QString &toolTip) = 0;
 };
 
+using UnusablePort = std::function<void(int number, const PortDevice &device, const OpenError &error)>;
+
 // Offers COM1 to COM9 in ascending order, each only if it opens now; the first
-// one preselected, "" when none opens. Failures are silent: a port that does
-// not open is left out.
-void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector);
+// one preselected, "" when none opens. A port that does not open is left out;
+// `unusable` hears of each one that has a device behind it.
+void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector,
+               const UnusablePort &unusable = {});
 
 // "/dev/ttyUSB0 – FT232R USB UART": what the selector shows when pointed at.
 QString PortToolTip(const PortDevice &device);

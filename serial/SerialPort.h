@@ -5,6 +5,20 @@
 
 #include <cstdint>
 
+// Why a port did not open, for the people who set up the machine.
+struct OpenError
+{
+    enum class Kind {
+        None,
+        NoDevice,         // nothing behind the port number, or no such device
+        PermissionDenied, // the user may not open the device
+        Busy,             // another program holds it
+        Other,
+    };
+    Kind kind = Kind::None;
+    QString text; // the system's own words
+};
+
 // One serial port with the few operations a reset needs. Port number, settings,
 // DTR, RTS and read length may be set while the port is closed; they take
 // effect when it opens. Every operation says whether it succeeded and never
@@ -31,6 +45,6 @@ public:
     // Takes everything waiting, "" when nothing is. On failure `into` keeps
     // whatever it held.
     virtual bool Read(QByteArray &into) = 0;
-    // Why the last Open failed, in plain words ("" before any failure).
-    virtual QString OpenErrorText() const = 0;
+    // Why the last Open failed (Kind::None after a successful one).
+    virtual OpenError LastOpenError() const = 0;
 };

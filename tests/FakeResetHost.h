@@ -88,7 +88,7 @@ public:
         into = m_machine.Transmit(m_clock.nowMs);
         return true;
     }
-    QString OpenErrorText() const override { return {}; }
+    OpenError LastOpenError() const override { return {}; }
 
 private:
     bool Usable() const { return m_open && !(failAfterReads && m_reads >= *failAfterReads); }

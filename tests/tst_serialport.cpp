@@ -2,6 +2,7 @@
 
 #include "serial/DeviceSerialPort.h"
 #include "serial/LineSettings.h"
+#include "serial/PortDiagnostics.h"
 #include "serial/PortScan.h"
 
 #include <QTemporaryDir>
@@ -82,6 +83,7 @@ private slots:
     void scanPorts();
     void namedPathThatIsNoTerminal_data();
     void namedPathThatIsNoTerminal();
+    void permissionAdviceNamesTheGroup();
 };
 
 void TestSerialPort::lineSettings_data()
@@ -237,7 +239,7 @@ void TestSerialPort::failedOperationsChangeNothing()
     QVERIFY(port.SetPortNumber(4)); // no device behind COM4
     QVERIFY(!port.Open());
     QVERIFY(!port.IsOpen());
-    QVERIFY(!port.OpenErrorText().isEmpty());
+    QCOMPARE(port.LastOpenError().kind, OpenError::Kind::NoDevice);
 
     QVERIFY(port.SetPortNumber(1));
     QVERIFY(port.Open());
@@ -255,6 +257,7 @@ void TestSerialPort::heldPortDoesNotOpen()
     QVERIFY(holder.SetPortNumber(1) && holder.Open());
     QVERIFY(second.SetPortNumber(1));
     QVERIFY(!second.Open());
+    QCOMPARE(second.LastOpenError().kind, OpenError::Kind::Busy);
     QVERIFY(holder.Close());
     QVERIFY(second.Open());
 }
@@ -333,14 +336,16 @@ void TestSerialPort::scanPorts()
 void TestSerialPort::namedPathThatIsNoTerminal_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("a path that does not exist") << "missing";
-    QTest::newRow("a plain file") << "file";
-    QTest::newRow("a folder") << "folder";
+    QTest::addColumn<OpenError::Kind>("kind");
+    QTest::newRow("a path that does not exist") << "missing" << OpenError::Kind::NoDevice;
+    QTest::newRow("a plain file") << "file" << OpenError::Kind::Other;
+    QTest::newRow("a folder") << "folder" << OpenError::Kind::Other;
 }
 
 void TestSerialPort::namedPathThatIsNoTerminal()
 {
     QFETCH(QString, name);
+    QFETCH(OpenError::Kind, kind);
     QTemporaryDir dir;
     QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
     QDir(dir.path()).mkdir("folder");
@@ -348,11 +353,24 @@ void TestSerialPort::namedPathThatIsNoTerminal()
     const PortDirectory directory = PtyDirectory({{1, dir.filePath(name)}});
     DeviceSerialPort port(directory);
     FakeSelector selector;
-    ScanPorts(port, directory, selector);
+    QStringList said;
+    ScanPorts(port, directory, selector, [&](int number, const PortDevice &device, const OpenError &error) {
+        said << PortDiagnostic(number, device, error, QString());
+        QCOMPARE(error.kind, kind);
+    });
     QVERIFY(selector.entries.isEmpty());
     QCOMPARE(selector.text, QString());
-    QVERIFY(port.SetPortNumber(1));
-    QVERIFY(!port.Open());
+    QCOMPARE(said.size(), 1); // the one named port, not the eight free slots
+    QVERIFY(said[0].startsWith("zelvorin: COM1 (" + dir.filePath(name) + ")"));
+}
+
+void TestSerialPort::permissionAdviceNamesTheGroup()
+{
+    const QString advice = PortDiagnostic(2, {"ttyUSB0", "/fake/ttyUSB0", {}},
+                                          {OpenError::Kind::PermissionDenied, "Permission denied"}, "uucp");
+    QVERIFY(advice.contains("COM2 (/fake/ttyUSB0)"));
+    QVERIFY(advice.contains("usermod -aG uucp"));
+    QVERIFY(advice.contains("anmelden")); // a new login is needed
 }
 
 QTEST_GUILESS_MAIN(TestSerialPort)
