@@ -3,7 +3,7 @@
 // time and memory of the real program.
 //   build/bench/bench_exchange [exchanges, default 50]
 
-#include "XSession.h"
+#include "tools/XSession.h"
 
 #include "app/Form1.h"
 #include "reset/ResetExchange.h"

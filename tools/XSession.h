@@ -2,7 +2,8 @@
 
 // The real program on an X server of its own (Xvfb), with the simulated
 // machine on COM1, driven the way a person drives it: keys, the clipboard,
-// and the window manager's close request.
+// and the window manager's close request. Its user defines ZELVORIN_APP_PATH
+// and ZELVORIN_MACHINE_PATH and links Qt Test and xcb.
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
