@@ -43,31 +43,29 @@ const QByteArray &Input(int which)
 
 const char *const InputNames[] = {"realistic", "realistic 1 MiB", "realistic 4 MiB", "dense escapes 1 MiB"};
 
-void Render(benchmark::State &state)
+template <typename Work>
+void Measure(benchmark::State &state, Work work)
 {
     const QByteArray &data = Input(static_cast<int>(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(Printout::RenderLines(data));
+        benchmark::DoNotOptimize(work(data));
     state.SetLabel(InputNames[state.range(0)]);
     state.SetBytesProcessed(state.iterations() * data.size());
+}
+
+void Render(benchmark::State &state)
+{
+    Measure(state, [](const QByteArray &data) { return Printout::RenderLines(data); });
 }
 
 void EscapesFast(benchmark::State &state)
 {
-    const QByteArray &data = Input(static_cast<int>(state.range(0)));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Printout::RemoveEscapeSequences(data));
-    state.SetLabel(InputNames[state.range(0)]);
-    state.SetBytesProcessed(state.iterations() * data.size());
+    Measure(state, [](const QByteArray &data) { return Printout::RemoveEscapeSequences(data); });
 }
 
 void EscapesPlain(benchmark::State &state)
 {
-    const QByteArray &data = Input(static_cast<int>(state.range(0)));
-    for (auto _ : state)
-        benchmark::DoNotOptimize(RemoveEscapeSequencesPlainly(data));
-    state.SetLabel(InputNames[state.range(0)]);
-    state.SetBytesProcessed(state.iterations() * data.size());
+    Measure(state, [](const QByteArray &data) { return RemoveEscapeSequencesPlainly(data); });
 }
 
 } // namespace
