@@ -5,6 +5,7 @@
 // and the window manager's close request. Its user defines ZELVORIN_APP_PATH
 // and ZELVORIN_MACHINE_PATH and links Qt Test and xcb.
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QImage>
@@ -44,10 +45,8 @@ public:
     // Starts the X server, the machine (with `machineArguments`) and the program.
     bool Start(const QStringList &machineArguments)
     {
-        m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        if (!ReadLine(m_server, m_display))
+        if (!StartServer())
             return false;
-        m_display.prepend(u':');
 
         m_machine.start(QStringLiteral(ZELVORIN_MACHINE_PATH),
                         QStringList{"--log", LogPath()} + machineArguments);
@@ -97,13 +96,23 @@ public:
     // controls look as they did before, i.e. the reset is over.
     bool RunReset(int timeoutMs)
     {
-        const QImage idle = Controls();
-        if (idle.isNull())
+        QDeadlineTimer deadline(timeoutMs);
+        const auto remaining = [&] { return static_cast<int>(deadline.remainingTime()); };
+        // The window may still be painting itself: take it when two looks agree.
+        QImage idle;
+        const bool settled = QTest::qWaitFor(
+            [&] {
+                const QImage now = Controls();
+                const bool same = !now.isNull() && now == idle;
+                idle = now;
+                return same;
+            },
+            remaining());
+        if (!settled)
             return false;
         Keys({"space"});
-        QDeadlineTimer deadline(timeoutMs);
-        return QTest::qWaitFor([&] { return MachineLog().contains(QStringLiteral("received 16")); }, timeoutMs)
-            && QTest::qWaitFor([&] { return Controls() == idle; }, static_cast<int>(deadline.remainingTime()));
+        return QTest::qWaitFor([&] { return MachineLog().contains(QStringLiteral("received 16")); }, remaining())
+            && QTest::qWaitFor([&] { return Controls() == idle; }, remaining());
     }
 
     QString MachineLog() const
@@ -129,11 +138,15 @@ public:
         event.type = protocols;
         event.data.data32[0] = deleteWindow;
         event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(connection, false, event.window, XCB_EVENT_MASK_NO_EVENT,
-                       reinterpret_cast<const char *>(&event));
-        xcb_flush(connection);
+        // Checked, so the server has taken the request before the connection
+        // goes: a request merely flushed can be lost with a closing client.
+        xcb_generic_error_t *error = xcb_request_check(
+            connection, xcb_send_event_checked(connection, false, event.window, XCB_EVENT_MASK_NO_EVENT,
+                                               reinterpret_cast<const char *>(&event)));
+        const bool sent = error == nullptr;
+        free(error);
         xcb_disconnect(connection);
-        return true;
+        return sent;
     }
 
     QProcess &App() { return m_app; }
@@ -165,6 +178,36 @@ private:
         }
         QByteArray out = tool.readAllStandardOutput();
         return out.isNull() ? QByteArray("") : out;
+    }
+
+    // A display number of this process's own: a number that another test has
+    // just given up may still lose its socket to that server's shutdown.
+    bool StartServer()
+    {
+        constexpr int FirstDisplay = 100;
+        constexpr int Displays = 800;
+        constexpr int Attempts = 20;
+        for (int attempt = 0; attempt < Attempts; ++attempt) {
+            const qint64 number = FirstDisplay + (QCoreApplication::applicationPid() * 7 + attempt) % Displays;
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
+                continue;
+            const QString display = QStringLiteral(":%1").arg(number);
+            m_server.start(QStringLiteral("Xvfb"), {display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+            QDeadlineTimer deadline(ToolTimeoutMs);
+            while (!deadline.hasExpired() && m_server.state() != QProcess::NotRunning) {
+                xcb_connection_t *connection = xcb_connect(display.toLatin1().constData(), nullptr);
+                const bool ready = !xcb_connection_has_error(connection);
+                xcb_disconnect(connection);
+                if (ready) {
+                    m_display = display;
+                    return true;
+                }
+                m_server.waitForFinished(20); // back at once if it gave up on the number
+            }
+            m_server.kill();
+            m_server.waitForFinished();
+        }
+        return false;
     }
 
     static bool ReadLine(QProcess &process, QString &line)
