@@ -20,6 +20,7 @@ class XSession
 {
 public:
     static constexpr int ToolTimeoutMs = 20000;
+    static constexpr int SearchTimeoutMs = 2000;
 
     static bool ToolsPresent()
     {
@@ -45,14 +46,18 @@ public:
     // Starts the X server, the machine (with `machineArguments`) and the program.
     bool Start(const QStringList &machineArguments)
     {
-        if (!StartServer())
+        if (!StartServer()) {
+            qWarning("XSession: no X server came up");
             return false;
+        }
 
         m_machine.start(QStringLiteral(ZELVORIN_MACHINE_PATH),
                         QStringList{"--log", LogPath()} + machineArguments);
         QString device;
-        if (!ReadLine(m_machine, device))
+        if (!ReadLine(m_machine, device)) {
+            qWarning("XSession: the simulated machine did not start");
             return false;
+        }
 
         QProcessEnvironment environment = Environment();
         environment.insert(QStringLiteral("ZELVORIN_COM1"), device);
@@ -69,11 +74,22 @@ public:
         // Asked again and again rather than with --sync, which looks only twice a second.
         QDeadlineTimer deadline(ToolTimeoutMs);
         while (m_window.isEmpty() && !deadline.hasExpired() && m_app.state() != QProcess::NotRunning) {
-            const QByteArray found = Tool("xdotool", {"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, false);
+            // A search that hangs is given up and asked again.
+            const QByteArray found =
+                Tool("xdotool", {"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, false, SearchTimeoutMs);
             m_window = QString::fromLatin1(found.split('\n').value(0).trimmed());
         }
         m_startupMs = launch.elapsed();
-        return !m_window.isEmpty() && !Tool("xdotool", {"windowfocus", "--sync", m_window}).isNull();
+        if (m_window.isEmpty()) {
+            qWarning("XSession: no window on %s after %lld ms (program %s)", qPrintable(m_display), m_startupMs,
+                     m_app.state() == QProcess::Running ? "running" : "not running");
+            return false;
+        }
+        if (Tool("xdotool", {"windowfocus", "--sync", m_window}).isNull()) {
+            qWarning("XSession: could not focus window %s", qPrintable(m_window));
+            return false;
+        }
+        return true;
     }
 
     // From the program's launch until its window was seen.
@@ -166,12 +182,13 @@ private:
     QString LogPath() const { return m_home.filePath(QStringLiteral("machine.log")); }
 
     // Runs an X tool to its end; null when it failed or overran.
-    QByteArray Tool(const char *program, const QStringList &arguments, bool mustSucceed = true)
+    QByteArray Tool(const char *program, const QStringList &arguments, bool mustSucceed = true,
+                    int timeoutMs = ToolTimeoutMs)
     {
         QProcess tool;
         tool.setProcessEnvironment(Environment());
         tool.start(QLatin1StringView(program), arguments);
-        if (!tool.waitForFinished(ToolTimeoutMs) || (mustSucceed && tool.exitCode() != 0)) {
+        if (!tool.waitForFinished(timeoutMs) || (mustSucceed && tool.exitCode() != 0)) {
             tool.kill();
             tool.waitForFinished();
             return QByteArray();
