@@ -73,7 +73,7 @@ public:
 
         // Asked again and again rather than with --sync, which looks only twice a second.
         QDeadlineTimer deadline(ToolTimeoutMs);
-        while (m_window.isEmpty() && !deadline.hasExpired() && m_app.state() != QProcess::NotRunning) {
+        while (m_window.isEmpty() && !deadline.hasExpired() && !m_app.waitForFinished(0)) {
             // A search that hangs is given up and asked again.
             const QByteArray found =
                 Tool("xdotool", {"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, false, SearchTimeoutMs);
@@ -82,7 +82,7 @@ public:
         m_startupMs = launch.elapsed();
         if (m_window.isEmpty()) {
             qWarning("XSession: no window on %s after %lld ms (program %s)", qPrintable(m_display), m_startupMs,
-                     m_app.state() == QProcess::Running ? "running" : "not running");
+                     m_app.state() == QProcess::Running ? "running" : "ended");
             return false;
         }
         if (Tool("xdotool", {"windowfocus", "--sync", m_window}).isNull()) {
@@ -209,7 +209,10 @@ private:
             if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
                 continue;
             const QString display = QStringLiteral(":%1").arg(number);
-            m_server.start(QStringLiteral("Xvfb"), {display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+            // -noreset: else the server starts over when our test connection
+            // below leaves, and refuses the program for that moment.
+            m_server.start(QStringLiteral("Xvfb"),
+                           {display, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
             QDeadlineTimer deadline(ToolTimeoutMs);
             while (!deadline.hasExpired() && m_server.state() != QProcess::NotRunning) {
                 xcb_connection_t *connection = xcb_connect(display.toLatin1().constData(), nullptr);
