@@ -33,7 +33,6 @@ public:
     // How much the design geometry was enlarged so that every label's text fits.
     double LayoutScale() const { return m_scale; }
     QStringList ListEntries() const;
-    bool ResetRunning() const { return m_resetRunning; }
 
     // ResetHost
     MainWindowState &State() override { return m_state; }

@@ -114,10 +114,8 @@ PortDirectory PortDirectory::Assign(QList<PortDevice> systemDevices, const Envir
             continue;
         while (next < LastNumber && reserved[next])
             ++next;
-        if (next == LastNumber) {
-            directory.m_unassigned << device;
-            continue;
-        }
+        if (next == LastNumber)
+            break; // all nine are taken
         directory.m_slots[next] = device;
         reserved[next] = true;
     }

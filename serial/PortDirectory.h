@@ -42,10 +42,7 @@ public:
     static QString EnvironmentName(int number);
 
     std::optional<PortDevice> Device(int number) const;
-    // The system's devices that got no slot because all nine were taken.
-    QList<PortDevice> Unassigned() const { return m_unassigned; }
 
 private:
     std::array<std::optional<PortDevice>, LastNumber> m_slots;
-    QList<PortDevice> m_unassigned;
 };

@@ -24,7 +24,6 @@ public:
     SimulatedMachine &Machine() { return m_machine; }
     // Everything the program sent, in order.
     QByteArray Received() const { return m_received; }
-    qint64 ElapsedMs() const { return m_clock.elapsed(); }
     // Drops the line as a machine switched off would: the master side closes,
     // and the terminal throws away whatever the program has not read yet.
     void HangUp();
