@@ -87,12 +87,6 @@ Form1::Form1(PortDirectory directory, QWidget *parent)
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
 
-    const std::pair<QWidget *, const char *> names[] = {
-        {Label1, "Label1"}, {Label2, "Label2"}, {Label3, "Label3"},     {Label4, "Label4"},
-        {Label5, "Label5"}, {Label6, "Label6"}, {Label8, "Label8"},     {Combo1, "Combo1"},
-        {Command1, "Command1"}, {List1, "List1"}};
-    for (const auto &[control, name] : names)
-        control->setObjectName(QLatin1StringView(name));
     LayOutControls();
 
     // What loading the window does: the caption, then the ports on offer.
@@ -109,19 +103,25 @@ Form1::Form1(PortDirectory directory, QWidget *parent)
 
 void Form1::LayOutControls()
 {
-    const std::pair<QWidget *, Twips> controls[] = {
-        {Label2, {480, 480, 3255, 255}},    {Label1, {480, 840, 3015, 255}},
-        {Combo1, {600, 1200, 1095, 315}},   {Label3, {480, 1680, 2655, 375}},
-        {Command1, {600, 2040, 3015, 495}}, {Label5, {480, 3360, 3255, 615}},
-        {Label6, {480, 4080, 3255, 1695}},  {Label4, {480, 5760, 3255, 1335}},
-        {Label8, {480, 7200, 3375, 255}},   {List1, {4080, 360, 3495, 7080}},
+    // Every control with its name and its place in the design.
+    const struct
+    {
+        QWidget *widget;
+        const char *name;
+        Twips box;
+    } controls[] = {
+        {Label2, "Label2", {480, 480, 3255, 255}},      {Label1, "Label1", {480, 840, 3015, 255}},
+        {Combo1, "Combo1", {600, 1200, 1095, 315}},     {Label3, "Label3", {480, 1680, 2655, 375}},
+        {Command1, "Command1", {600, 2040, 3015, 495}}, {Label5, "Label5", {480, 3360, 3255, 615}},
+        {Label6, "Label6", {480, 4080, 3255, 1695}},    {Label4, "Label4", {480, 5760, 3255, 1335}},
+        {Label8, "Label8", {480, 7200, 3375, 255}},     {List1, "List1", {4080, 360, 3495, 7080}},
     };
 
     // The geometry was drawn for a narrower font than most desktops use. Rather
     // than cut instructions off, enlarge everything by the least factor with
     // which every label's wrapped text fits its box.
     const auto allLabelsFit = [&](double scale) {
-        for (const auto &[widget, box] : controls) {
+        for (const auto &[widget, name, box] : controls) {
             const auto *label = qobject_cast<QLabel *>(widget);
             if (label && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
                 return false;
@@ -133,8 +133,10 @@ void Form1::LayOutControls()
     while (m_scale < MaxLayoutScale && !allLabelsFit(m_scale))
         m_scale += ScaleStep;
 
-    for (const auto &[widget, box] : controls)
+    for (const auto &[widget, name, box] : controls) {
+        widget->setObjectName(QLatin1StringView(name));
         widget->setGeometry(ToPixels(box, m_scale));
+    }
     setFixedSize(ToPixels(ClientWidthTwips, m_scale), ToPixels(ClientHeightTwips, m_scale));
 }
 
