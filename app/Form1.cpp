@@ -1,18 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
 #include "printout/PrintoutCopy.h"
+#include "printout/PrintoutPages.h"
+#include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
 #include "serial/PortDiagnostics.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QtConcurrent>
 
 #include <cmath>
 #include <cstdio>
@@ -47,17 +64,30 @@ QLabel *MakeLabel(const QString &text, QWidget *parent)
     return label;
 }
 
+constexpr int ListLayoutBatch = 50000;
+
+// How wide the list must be to show a line of the machine's paper whole,
+// with room for its frame, its scroll bar and the margins of an entry.
+int ListWidthForPaperLine(const QListView &list)
+{
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    return list.fontMetrics().horizontalAdvance(QString(Printout::PaperColumns, u'W')) + 2 * margin
+        + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
+}
+
 } // namespace
 
-Form1::Form1(PortDirectory directory, QWidget *parent)
+Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     : QWidget(parent)
     , MSComm1(std::move(directory))
+    , m_archive(std::move(archive))
 {
     Label2 = MakeLabel(QStringLiteral("1. Automat anschließen  an den PC"), this);
     Label1 = MakeLabel(QStringLiteral("2. richtige Serielle Schnittstelle wählen:"), this);
     Combo1 = new QComboBox(this);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setCompleter(nullptr); // what the user types is what counts
     Label3 = MakeLabel(QStringLiteral("3. Rückstellen starten durch Klick auf"), this);
     Command1 = new QPushButton(QStringLiteral("Rückstellen"), this);
     Label5 = MakeLabel(QStringLiteral("Wenn der Ausdruck nicht innerhalb von ca. 30 Sekunden angezeigt "
@@ -75,9 +105,21 @@ Form1::Form1(PortDirectory directory, QWidget *parent)
                        "über X oben rechts und danach ggf. das Programm neu starten."),
         this);
     Label8 = MakeLabel(QStringLiteral("Neuere Versionen: beim Zelvorin-Projekt"), this);
-    List1 = new QListWidget(this);
+    List1 = new QListView(this);
+    List1->setModel(&m_list);
     List1->setUniformItemSizes(true);
+    // Laid out a slice at a time, so that millions of lines never freeze the window.
+    List1->setLayoutMode(QListView::Batched);
+    List1->setBatchSize(ListLayoutBatch);
+    // The printout is set in columns for a 24-column printer.
+    List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     List1->installEventFilter(this);
+    List1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Scrolling lays the whole list out: once per batch of new rows.
+    connect(&m_list, &QAbstractItemModel::rowsInserted, List1, &QAbstractItemView::scrollToBottom, Qt::QueuedConnection);
+    connect(List1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &where) { ShowListMenu(List1->viewport()->mapToGlobal(where)); });
+    BuildListMenu();
 
     setTabOrder(Command1, List1);
     setTabOrder(List1, Combo1);
@@ -95,8 +137,7 @@ Form1::Form1(PortDirectory directory, QWidget *parent)
     // The window stays silent about ports that do not open; the terminal says why.
     ScanPorts(MSComm1, MSComm1.Directory(), *this,
               [](int number, const PortDevice &device, const OpenError &error) {
-                  const QString line = PortDiagnostic(number, device, error, QFileInfo(device.path).group());
-                  std::fprintf(stderr, "%s\n", qPrintable(line));
+                  std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(number, device, error)));
               });
     Command1->setFocus();
 }
@@ -118,19 +159,23 @@ void Form1::LayOutControls()
     };
 
     // The geometry was drawn for a narrower font than most desktops use. Rather
-    // than cut instructions off, enlarge everything by the least factor with
-    // which every label's wrapped text fits its box.
-    const auto allLabelsFit = [&](double scale) {
+    // than cut instructions or printout lines off, enlarge everything by the
+    // least factor with which every label's wrapped text fits its box and the
+    // list shows a whole line of the machine's paper.
+    const int listNeeds = ListWidthForPaperLine(*List1);
+    const auto allFit = [&](double scale) {
         for (const auto &[widget, name, box] : controls) {
             const auto *label = qobject_cast<QLabel *>(widget);
             if (label && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
+                return false;
+            if (widget == List1 && ToPixels(box.width, scale) < listNeeds)
                 return false;
         }
         return true;
     };
     constexpr double ScaleStep = 0.01;
     m_scale = 1.0;
-    while (m_scale < MaxLayoutScale && !allLabelsFit(m_scale))
+    while (m_scale < MaxLayoutScale && !allFit(m_scale))
         m_scale += ScaleStep;
 
     for (const auto &[widget, name, box] : controls) {
@@ -140,17 +185,102 @@ void Form1::LayOutControls()
     setFixedSize(ToPixels(ClientWidthTwips, m_scale), ToPixels(ClientHeightTwips, m_scale));
 }
 
-QStringList Form1::ListEntries() const
+void Form1::BuildListMenu()
 {
-    QStringList entries;
-    entries.reserve(List1->count());
-    for (int row = 0; row < List1->count(); ++row)
-        entries << List1->item(row)->text();
-    return entries;
+    m_listMenu = new QMenu(this);
+    QAction *copy = m_listMenu->addAction(QStringLiteral("Ausdruck &kopieren\tC"), this,
+                                          [this] { CopyPrintout(Printout::CopyKeyCode); });
+    QAction *save = m_listMenu->addAction(QStringLiteral("Als &Textdatei speichern …"), this, &Form1::SaveAsText);
+    QAction *print = m_listMenu->addAction(QStringLiteral("&Drucken …"), this, &Form1::Print);
+    QAction *pdf = m_listMenu->addAction(QStringLiteral("Als &PDF speichern …"), this, &Form1::SaveAsPdf);
+    m_listMenu->addSeparator();
+    m_folderAction = m_listMenu->addAction(QStringLiteral("&Archivordner öffnen"), this, [this] {
+        QDir().mkpath(m_archive.Folder());
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_archive.Folder()));
+    });
+    m_printoutActions = {copy, save, print, pdf};
+    m_dialogActions = {save, print, pdf};
+}
+
+void Form1::ShowListMenu(const QPoint &where)
+{
+    const bool printout = Printout::HasPrintout(Entries());
+    for (QAction *action : std::as_const(m_printoutActions))
+        action->setEnabled(printout);
+    // A dialog would hold up a running reset until it closes.
+    for (QAction *action : std::as_const(m_dialogActions))
+        action->setEnabled(printout && !m_resetRunning);
+    m_folderAction->setEnabled(m_archive.IsEnabled());
+    m_listMenu->popup(where);
+}
+
+QString Form1::PrintoutText() const
+{
+    return Printout::ClipboardText(Entries());
+}
+
+Form1::ResetPlace Form1::LatestReset() const
+{
+    if (m_lastResetTime.isValid())
+        return {m_lastResetTime, m_lastResetPort};
+    return {QDateTime::currentDateTime(), PortName()};
+}
+
+QString Form1::PageHeader() const
+{
+    const auto [when, port] = LatestReset();
+    return QStringLiteral("Zelvorin – Ausdruck vom %1, %2").arg(when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), port);
+}
+
+QString Form1::AskForFile(const QString &title, const QString &suffix, const QString &filter)
+{
+    const auto [when, port] = LatestReset();
+    const QString proposed = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                 .filePath(PrintoutArchive::FileStem(when, port) + suffix);
+    return QFileDialog::getSaveFileName(this, title, proposed, filter);
+}
+
+void Form1::SaveAsText()
+{
+    const QString path = AskForFile(QStringLiteral("Ausdruck als Textdatei speichern"), QStringLiteral(".txt"),
+                                    QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray bytes = PrintoutText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
+                             QStringLiteral("Der Ausdruck ließ sich nicht speichern: %1").arg(file.errorString()));
+}
+
+void Form1::Print()
+{
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Ausdruck drucken"));
+    if (dialog.exec() == QDialog::Accepted && !Printout::PrintPages(printer, PrintoutText(), PageHeader()))
+        QMessageBox::warning(this, QStringLiteral("Nicht gedruckt"), QStringLiteral("Der Drucker ließ sich nicht ansprechen."));
+}
+
+void Form1::SaveAsPdf()
+{
+    const QString path = AskForFile(QStringLiteral("Ausdruck als PDF speichern"), QStringLiteral(".pdf"),
+                                    QStringLiteral("PDF-Dateien (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setTitle(PageHeader());
+    writer.setCreator(QStringLiteral("%1 %2").arg(QLatin1StringView(ApplicationName), QLatin1StringView(ApplicationVersion)));
+    if (!Printout::PrintPages(writer, PrintoutText(), PageHeader()))
+        QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
+                             QStringLiteral("Das PDF ließ sich nicht schreiben: %1").arg(path));
 }
 
 void Form1::Command1_Click()
 {
+    m_lastResetTime = QDateTime::currentDateTime();
+    m_lastResetPort = PortName();
     m_resetRunning = true;
     RunReset(*this);
     m_resetRunning = false;
@@ -176,13 +306,20 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     if (watched != List1)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
         // The list's own Ctrl+C would copy just the current entry.
-        if (static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy))
+        if (key->matches(QKeySequence::Copy))
             return true;
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            const QRect current = List1->visualRect(List1->currentIndex());
+            ShowListMenu(List1->viewport()->mapToGlobal(current.isValid() ? current.center()
+                                                                          : List1->viewport()->rect().center()));
+            return true;
+        }
     } else if (event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
-            CopyPrintout(key->key(), ListEntries(), QGuiApplication::clipboard());
+            CopyPrintout(key->key());
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -192,8 +329,16 @@ QString Form1::SelectorText() const
     return Combo1->currentText();
 }
 
+QString Form1::PortName() const
+{
+    return QStringLiteral("COM%1").arg(ResetProtocol::PortNumberOf(Combo1->currentText()));
+}
+
 void Form1::SetButtonEnabled(bool enabled)
 {
+    // The port field goes with the button: typed into during a reset, it
+    // would take the C and Space meant for the list and the button.
+    Combo1->setEnabled(enabled);
     if (!enabled) {
         const bool hadFocus = Command1->hasFocus();
         Command1->setEnabled(false);
@@ -210,11 +355,7 @@ void Form1::SetButtonEnabled(bool enabled)
 
 void Form1::SetTimerEnabled(bool enabled)
 {
-    if (enabled) {
-        if (!Timer1.isActive()) // enabling a running timer keeps its rhythm
-            Timer1.start();
-    } else
-        Timer1.stop();
+    EventLoop::SetTicking(Timer1, enabled);
 }
 
 void Form1::CloseWindow()
@@ -225,27 +366,33 @@ void Form1::CloseWindow()
 
 void Form1::AppendLine(const QString &line)
 {
-    List1->addItem(line);
-    // Scrolling lays the whole list out: once per batch of lines, not per line,
-    // or a long printout takes minutes to show.
-    if (!m_scrollPending) {
-        m_scrollPending = true;
-        QMetaObject::invokeMethod(
-            List1,
-            [this] {
-                m_scrollPending = false;
-                List1->scrollToBottom();
-            },
-            Qt::QueuedConnection);
-    }
+    m_list.Append(line);
+}
+
+void Form1::AppendPrintout(const ListEntries &lines)
+{
+    m_list.Append(lines);
+}
+
+void Form1::CopyPrintout(int keyCode)
+{
+    if (keyCode != Printout::CopyKeyCode)
+        return;
+    // Put together off the window's thread: a list at the size bound takes a
+    // while, and the window keeps answering meanwhile.
+    auto *copying = new QFutureWatcher<QString>(this);
+    connect(copying, &QFutureWatcherBase::finished, this, [copying] {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->clear(QClipboard::Clipboard);
+        clipboard->setText(copying->result(), QClipboard::Clipboard);
+        copying->deleteLater();
+    });
+    copying->setFuture(QtConcurrent::run(&Printout::ClipboardText, Entries()));
 }
 
 void Form1::PumpEvents(PumpMode mode)
 {
-    QEventLoop::ProcessEventsFlags flags = QEventLoop::AllEvents;
-    if (mode == PumpMode::WaitForActivity)
-        flags |= QEventLoop::WaitForMoreEvents;
-    QCoreApplication::processEvents(flags);
+    EventLoop::Pump(mode);
 }
 
 QString Form1::Text() const

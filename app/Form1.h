@@ -1,19 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/Application.h"
+#include "app/ListModel.h"
 #include "reset/ResetHost.h"
 #include "serial/DeviceSerialPort.h"
 #include "serial/PortScan.h"
 
+#include <QDateTime>
 #include <QTimer>
 #include <QWidget>
 
+class QAction;
 class QComboBox;
 class QLabel;
-class QListWidget;
+class QListView;
+class QMenu;
 class QPushButton;
-
-inline constexpr char ApplicationName[] = "Zelvorin";
-inline constexpr char ApplicationVersion[] = "1.00";
 
 // The program's one window: instructions, the port selector, the button that
 // starts a reset, and the list that shows progress and the printout.
@@ -28,20 +31,24 @@ public:
     static constexpr int ClientHeightTwips = 7845;
     static constexpr double MaxLayoutScale = 3.0;
 
-    explicit Form1(PortDirectory directory, QWidget *parent = nullptr);
+    explicit Form1(PortDirectory directory, PrintoutArchive archive = PrintoutArchive(), QWidget *parent = nullptr);
 
     // How much the design geometry was enlarged so that every label's text fits.
     double LayoutScale() const { return m_scale; }
-    QStringList ListEntries() const;
+    const ListEntries &Entries() const { return m_list.Entries(); }
+    QMenu *ListMenu() const { return m_listMenu; }
 
     // ResetHost
     MainWindowState &State() override { return m_state; }
     SerialPort &Port() override { return MSComm1; }
+    const PrintoutArchive &Archive() const override { return m_archive; }
     QString SelectorText() const override;
+    QString PortName() const override;
     void SetButtonEnabled(bool enabled) override;
     void SetTimerEnabled(bool enabled) override;
     void CloseWindow() override;
     void AppendLine(const QString &line) override;
+    void AppendPrintout(const ListEntries &lines) override;
     void PumpEvents(PumpMode mode = PumpMode::ReturnAtOnce) override;
 
 protected:
@@ -56,7 +63,26 @@ private:
 
     void Command1_Click();
     void Timer1_Timer();
+    // On the C key (whatever modifiers are held): the printout lines, without
+    // the status lines, replace the clipboard's content.
+    void CopyPrintout(int keyCode);
     void LayOutControls();
+    void BuildListMenu();
+    void ShowListMenu(const QPoint &where);
+    void SaveAsText();
+    void Print();
+    void SaveAsPdf();
+    struct ResetPlace
+    {
+        QDateTime when;
+        QString port;
+    };
+    // When and on which port the latest reset ran; before the first, now and the chosen port.
+    ResetPlace LatestReset() const;
+    QString PrintoutText() const;
+    QString PageHeader() const;
+    // A file name from a save dialog, proposed as the archive names its files.
+    QString AskForFile(const QString &title, const QString &suffix, const QString &filter);
 
     QLabel *Label1;
     QLabel *Label2;
@@ -67,13 +93,20 @@ private:
     QLabel *Label8;
     QComboBox *Combo1;
     QPushButton *Command1;
-    QListWidget *List1;
+    QListView *List1;
     QTimer Timer1;
     DeviceSerialPort MSComm1;
     MainWindowState m_state;
 
+    ListModel m_list;
+    PrintoutArchive m_archive;
+    QMenu *m_listMenu = nullptr;
+    QList<QAction *> m_printoutActions; // need a printout
+    QList<QAction *> m_dialogActions;   // open a dialog, so not during a reset
+    QAction *m_folderAction = nullptr;
     bool m_resetRunning = false;
     double m_scale = 1.0;
     QWidget *m_focusAfterDisable = nullptr;
-    bool m_scrollPending = false;
+    QDateTime m_lastResetTime;
+    QString m_lastResetPort;
 };

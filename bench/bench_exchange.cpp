@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reset on pseudo-terminals with the real event loop and timers:
 // processor time of a silent reset, reaction times, throughput, start-up
 // time and memory of the real program.
@@ -40,9 +41,9 @@ double CpuSeconds()
 
 PortDirectory OnlyCom1(const QString &path)
 {
-    return PortDirectory::Assign({}, [&](const QString &name) -> std::optional<QString> {
-        return name == PortDirectory::EnvironmentName(1) ? path : QString();
-    });
+    PortDirectory directory;
+    directory.SetDevice(1, {QStringLiteral("pty"), QFile::encodeName(path), QString()});
+    return directory;
 }
 
 // The window as the literal loop uses it: every wait spins instead of sleeping.
@@ -52,11 +53,14 @@ public:
     explicit SpinningHost(Form1 &form) : m_form(form) {}
     MainWindowState &State() override { return m_form.State(); }
     SerialPort &Port() override { return m_form.Port(); }
+    const PrintoutArchive &Archive() const override { return m_form.Archive(); }
     QString SelectorText() const override { return m_form.SelectorText(); }
+    QString PortName() const override { return m_form.PortName(); }
     void SetButtonEnabled(bool enabled) override { m_form.SetButtonEnabled(enabled); }
     void SetTimerEnabled(bool enabled) override { m_form.SetTimerEnabled(enabled); }
     void CloseWindow() override {}
     void AppendLine(const QString &line) override { m_form.AppendLine(line); }
+    void AppendPrintout(const ListEntries &lines) override { m_form.AppendPrintout(lines); }
     void PumpEvents(PumpMode) override { m_form.PumpEvents(PumpMode::ReturnAtOnce); }
 
 private:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering speed: the fast path against the plain repeated-removal rule.
 //   build/bench/bench_render
 
@@ -55,7 +56,11 @@ void Measure(benchmark::State &state, Work work)
 
 void Render(benchmark::State &state)
 {
-    Measure(state, [](const QByteArray &data) { return Printout::RenderLines(data); });
+    Measure(state, [](const QByteArray &data) {
+        qsizetype kept = 0;
+        Printout::RenderLines(data, [&kept](QByteArrayView line) { kept += line.size(); });
+        return kept;
+    });
 }
 
 void EscapesFast(benchmark::State &state)

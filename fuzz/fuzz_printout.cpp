@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the printout rendering: no input may crash it, the
 // fast escape removal must agree with the plain rule, and what comes out
 // must be clean list lines.
@@ -5,6 +6,7 @@
 #include "PlainEscapeRule.h"
 
 #include "printout/PrintoutRenderer.h"
+#include "printout/Windows1252.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,16 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     if (Printout::RemoveEscapeSequences(data) != RemoveEscapeSequencesPlainly(data))
         std::abort();
 
-    const Printout::RenderedLines lines = Printout::RenderLines(data);
-    if (lines.size() == 0 || !lines[lines.size() - 1].isEmpty())
-        std::abort();
-    for (const QByteArrayView line : lines) {
+    QByteArray last = "none";
+    Printout::RenderLines(data, [&last](QByteArrayView line) {
         for (const char c : line) {
             if (static_cast<unsigned char>(c) < Printout::PrintableLimit || c == Printout::Filler)
                 std::abort();
         }
         if (Printout::DecodeWindows1252(line).size() != line.size())
             std::abort(); // one character per byte, none lost
-    }
+        last = line.toByteArray();
+    });
+    if (!last.isEmpty())
+        std::abort(); // the printout ends with its empty entry
     return 0;
 }

@@ -1,24 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintoutCopy.h"
 
-#include <QClipboard>
 
-QString Printout::ClipboardText(const QStringList &entries)
+QString Printout::ClipboardText(const ListEntries &entries)
 {
-    QString text;
-    for (const QString &entry : entries) {
-        if (entry.startsWith(QLatin1StringView(StatusPrefix)))
+    // Straight through the one buffer: a list at the size bound is millions of entries.
+    const QLatin1StringView status(StatusPrefix);
+    const QLatin1StringView lineEnd(LineEnd);
+    QString text(entries.Characters() + entries.size() * lineEnd.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    const QStringView all = entries.Text();
+    qsizetype begin = 0;
+    for (qsizetype row = 0; row < entries.size(); ++row) {
+        const QChar *entry = all.data() + begin;
+        const qsizetype size = entries.End(row) - begin;
+        begin = entries.End(row);
+        if (size >= status.size() && QStringView(entry, status.size()) == status)
             continue;
-        text += entry;
-        text += QLatin1StringView(LineEnd);
+        out = std::copy(entry, entry + size, out);
+        for (const char c : lineEnd)
+            *out++ = QLatin1Char(c);
     }
+    text.truncate(out - text.constData());
     return text;
 }
 
-void CopyPrintout(int keyCode, const QStringList &entries, QClipboard *clipboard)
+bool Printout::HasPrintout(const ListEntries &entries)
 {
-    if (keyCode != Printout::CopyKeyCode || clipboard == nullptr)
-        return;
-    const QString text = Printout::ClipboardText(entries);
-    clipboard->clear(QClipboard::Clipboard);
-    clipboard->setText(text, QClipboard::Clipboard);
+    for (qsizetype row = 0; row < entries.size(); ++row) {
+        if (!entries[row].startsWith(QLatin1StringView(StatusPrefix)))
+            return true;
+    }
+    return false;
 }

@@ -1,9 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "printout/ListEntries.h"
 
-class QClipboard;
+#include <QString>
 
 namespace Printout {
 
@@ -11,12 +11,10 @@ inline constexpr int CopyKeyCode = 67; // the C key, whatever modifiers are held
 inline constexpr char StatusPrefix[] = "***";
 inline constexpr char LineEnd[] = "\r\n";
 
-// Every entry that is not a status line, each followed by CR LF.
-QString ClipboardText(const QStringList &entries);
+// Every entry that is not a status line, each followed by CR LF: the printout
+// as the C key copies it.
+QString ClipboardText(const ListEntries &entries);
+// Whether the C key would copy anything.
+bool HasPrintout(const ListEntries &entries);
 
 } // namespace Printout
-
-// On the C key: replaces the clipboard's content with the printout lines of
-// `entries`. Any other key does nothing; a clipboard that cannot be written
-// is passed over in silence.
-void CopyPrintout(int keyCode, const QStringList &entries, QClipboard *clipboard);

@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+
+#include "printout/ListEntries.h"
 
 #include <QString>
 
@@ -12,8 +15,10 @@ class PrintoutList
 {
 public:
     virtual ~PrintoutList() = default;
-    // Adds an entry at the end of the list.
+    // Adds a status line (or the blank line after one) at the end of the list.
     virtual void AppendLine(const QString &line) = 0;
+    // Adds lines of the machine's printout at the end of the list.
+    virtual void AppendPrintout(const ListEntries &lines) = 0;
     // Lets the window handle its pending events (ticks, input, close, painting).
     virtual void PumpEvents(PumpMode mode = PumpMode::ReturnAtOnce) = 0;
 };

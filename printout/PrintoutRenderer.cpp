@@ -1,12 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintoutRenderer.h"
 
-#include <QStringDecoder>
+#include "Windows1252.h"
 
 namespace Printout {
 namespace {
 
-// Hand the event loop a turn this often while stripping a large buffer.
+// Hand the event loop a turn this often while going through a large buffer.
 constexpr qsizetype PumpEveryBytes = 64 * 1024;
+// Printout lines go to the list in batches of about this many characters.
+constexpr qsizetype BatchCharacters = 64 * 1024;
 
 bool IsHexDigit(char c)
 {
@@ -18,11 +21,11 @@ bool IsEscapeLetter(char c)
     return c == 'K' || c == 'k';
 }
 
-// Appends the entries for one finished line, given as [begin, end).
-void FinishLine(const char *begin, const char *end, QList<QByteArrayView> &lines)
+// Hands on the entries for one finished line, given as [begin, end).
+void FinishLine(const char *begin, const char *end, const LineSink &line)
 {
     if (begin == end) {
-        lines.append(QByteArrayView(EmptyLineText));
+        line(QByteArrayView(EmptyLineText));
         return;
     }
     if (*begin == PrefixChar)
@@ -30,10 +33,10 @@ void FinishLine(const char *begin, const char *end, QList<QByteArrayView> &lines
     if (end - begin >= 3 && begin[0] == PrefixLetter && IsHexDigit(begin[1]) && IsHexDigit(begin[2]))
         begin += 3;
     if (end - begin <= LineWidth) {
-        lines.append(QByteArrayView(begin, end));
+        line(QByteArrayView(begin, end));
     } else {
-        lines.append(QByteArrayView(begin, LineWidth));
-        lines.append(QByteArrayView(begin + LineWidth, end));
+        line(QByteArrayView(begin, LineWidth));
+        line(QByteArrayView(begin + LineWidth, end));
     }
 }
 
@@ -84,20 +87,9 @@ QByteArray RemoveEscapeSequences(QByteArrayView data, const Pump &pump)
     return out;
 }
 
-QList<QByteArray> RenderedLines::ToList() const
+void RenderLines(QByteArrayView input, const LineSink &line, const Pump &pump)
 {
-    QList<QByteArray> list;
-    list.reserve(m_lines.size());
-    for (const QByteArrayView line : m_lines)
-        list.append(line.toByteArray());
-    return list;
-}
-
-RenderedLines RenderLines(QByteArrayView input, const Pump &pump)
-{
-    RenderedLines rendered;
-    QByteArray &data = rendered.m_text;
-    data = input.toByteArray();
+    QByteArray data = input.toByteArray();
     const qsizetype marker = data.indexOf(HeaderMarker) + 1; // 1-based, 0 when there is none
     if (marker > 0 && marker < HeaderLimit)
         data.remove(0, marker);
@@ -106,12 +98,13 @@ RenderedLines RenderLines(QByteArrayView input, const Pump &pump)
 
     // Lines are gathered in place, each right after the one before: what is
     // kept is never longer than what has been read.
-    QList<QByteArrayView> &lines = rendered.m_lines;
     char *const text = data.data();
     const qsizetype size = data.size();
     char *lineStart = text;
     char *lineEnd = text;
     for (qsizetype i = 0; i < size; ++i) {
+        if (pump && i % PumpEveryBytes == PumpEveryBytes - 1)
+            pump();
         const char c = text[i];
         const auto code = static_cast<unsigned char>(c);
         if (c == Filler || (code < PrintableLimit && c != Lf && c != Cr))
@@ -119,30 +112,46 @@ RenderedLines RenderLines(QByteArrayView input, const Pump &pump)
         if (c != Cr && c != Lf) {
             *lineEnd++ = c;
         } else {
-            FinishLine(lineStart, lineEnd, lines);
+            FinishLine(lineStart, lineEnd, line);
             lineStart = lineEnd;
         }
     }
     // A last line without its line end is printout all the same.
     if (lineEnd != lineStart)
-        FinishLine(lineStart, lineEnd, lines);
-    lines.append(QByteArrayView(""));
-    return rendered;
+        FinishLine(lineStart, lineEnd, line);
+    line(QByteArrayView(""));
 }
 
-QString DecodeWindows1252(QByteArrayView bytes)
+ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump)
 {
-    QStringDecoder decoder("windows-1252");
-    if (!decoder.isValid()) // a Qt without ICU: Latin-1 differs only in 0x80 to 0x9F
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    ListEntries entries;
+    RenderLines(rxBuffer, [&entries](QByteArrayView line) { entries.AppendWindows1252(line); }, pump);
+    return entries;
 }
 
 } // namespace Printout
 
 void RenderPrintout(const QByteArray &rxBuffer, PrintoutList &list)
 {
-    const Printout::RenderedLines lines = Printout::RenderLines(rxBuffer, [&list] { list.PumpEvents(); });
-    for (const QByteArrayView line : lines)
-        list.AppendLine(Printout::DecodeWindows1252(line));
+    const Printout::Pump pump = [&list] { list.PumpEvents(); };
+    ListEntries batch;
+    Printout::RenderLines(
+        rxBuffer,
+        [&](QByteArrayView line) {
+            // A line of megabytes is read a slice at a time, with the window's events in between.
+            if (line.size() > Printout::BatchCharacters)
+                batch.Reserve(line.size());
+            batch.AppendWindows1252(line.first(std::min(line.size(), Printout::BatchCharacters)));
+            for (qsizetype from = Printout::BatchCharacters; from < line.size(); from += Printout::BatchCharacters) {
+                pump();
+                batch.AppendWindows1252(line.sliced(from, std::min(Printout::BatchCharacters, line.size() - from)), true);
+            }
+            if (batch.Characters() >= Printout::BatchCharacters) {
+                list.AppendPrintout(batch);
+                batch.Clear();
+                pump();
+            }
+        },
+        pump);
+    list.AppendPrintout(batch);
 }

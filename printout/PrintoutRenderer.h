@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "printout/PrintoutList.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 
 #include <functional>
@@ -30,32 +30,20 @@ using Pump = std::function<void()>;
 // first. One pass, linear in the size of the data. `pump` runs now and then.
 QByteArray RemoveEscapeSequences(QByteArrayView data, const Pump &pump = {});
 
-// The list entries of one printout, as bytes. They all live in one buffer,
-// so that a large printout costs no allocation per line.
-class RenderedLines
-{
-public:
-    qsizetype size() const { return m_lines.size(); }
-    QByteArrayView operator[](qsizetype index) const { return m_lines[index]; }
-    auto begin() const { return m_lines.cbegin(); }
-    auto end() const { return m_lines.cend(); }
-    QList<QByteArray> ToList() const;
+using LineSink = std::function<void(QByteArrayView line)>;
 
-private:
-    friend RenderedLines RenderLines(QByteArrayView data, const Pump &pump);
-    QByteArray m_text;              // never changed once filled: the views stay valid
-    QList<QByteArrayView> m_lines;  // slices of m_text, or of constant texts
-};
+// The list entries for the data of one reset, one call of `line` each (the
+// view lasts for that call): header dropped, escape sequences and control
+// characters removed, lines split at CR and LF, prefixes removed, long lines
+// split, one empty entry last. Nothing per line is kept, so a printout of
+// millions of lines costs no more than its own size.
+void RenderLines(QByteArrayView data, const LineSink &line, const Pump &pump = {});
 
-// The list entries for the data of one reset: header dropped, escape
-// sequences and control characters removed, lines split at CR and LF,
-// prefixes removed, long lines split, one empty entry last.
-RenderedLines RenderLines(QByteArrayView data, const Pump &pump = {});
-
-// Bytes as the Windows-1252 text they are (0xE4 is "ä", 0x80 is "€").
-QString DecodeWindows1252(QByteArrayView bytes);
+// The printout in `rxBuffer` as list entries, read as Windows-1252.
+ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump = {});
 
 } // namespace Printout
 
-// Appends the printout in `rxBuffer` to the window's list.
+// Appends the printout in `rxBuffer` to the window's list, in batches, with
+// the window's events handled in between.
 void RenderPrintout(const QByteArray &rxBuffer, PrintoutList &list);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "reset/ResetHost.h"
@@ -18,6 +19,10 @@ inline constexpr char Esc = 27;
 inline constexpr char Lf = 10;
 inline constexpr char Syn = 22;
 inline constexpr char LineSettings[] = "9600,N,8,1";
+// Received data beyond this ends the data phase as if it had ended: hours
+// of a real line, and thousands of printouts, but a bound on the memory a
+// machine that never sends its SYN can take.
+inline constexpr qsizetype RxLimitBytes = 64 * 1024 * 1024;
 
 // The 20-byte command that makes the machine reset and print.
 QByteArray CodeString();

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "archive/PrintoutArchive.h"
 #include "printout/PrintoutList.h"
 #include "reset/MainWindowState.h"
 #include "serial/SerialPort.h"
@@ -12,8 +14,12 @@ class ResetHost : public PrintoutList
 public:
     virtual MainWindowState &State() = 0;
     virtual SerialPort &Port() = 0;
+    // Where the received data is kept.
+    virtual const PrintoutArchive &Archive() const = 0;
     // The text of the port selector, possibly edited by the user.
     virtual QString SelectorText() const = 0;
+    // The port as the archive's file names show it, e.g. "COM1".
+    virtual QString PortName() const = 0;
     virtual void SetButtonEnabled(bool enabled) = 0;
     // The tick timer that advances State().TickMs.
     virtual void SetTimerEnabled(bool enabled) = 0;

@@ -1,21 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "DeviceSerialPort.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QMetaObject>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
 
-OpenError ClassifyOpenError(const QString &path, QSerialPort::SerialPortError error, const QString &text)
+// QSerialPort keeps at most this much unread; beyond it the device waits.
+// The exchange reads on every pass, so only a port left open after a reset
+// can fill it, with a machine that goes on sending.
+constexpr qint64 ReadBufferBytes = 1 << 20;
+// QSerialPort names its lock file "LCK.." and the path without "/dev/", with
+// every "/" as "_": longer than a file name may be, the port never opens.
+constexpr qsizetype LockFilePrefixBytes = 5;
+
+bool LockFileNameFits(const QByteArray &path)
+{
+    const qsizetype name = path.startsWith("/dev/") ? path.size() - 5 : path.size();
+    return LockFilePrefixBytes + name <= NAME_MAX;
+}
+
+OpenError ClassifyOpenError(const QByteArray &path, QSerialPort::SerialPortError error, const QString &text)
 {
     using Kind = OpenError::Kind;
-    if (error == QSerialPort::DeviceNotFoundError || !QFileInfo::exists(path))
+    if (error == QSerialPort::DeviceNotFoundError || ::access(path.constData(), F_OK) != 0)
         return {Kind::NoDevice, text};
     // QSerialPort reports the lock another program holds as a permission
     // error too; the device's own permissions tell the two apart.
-    if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+    if (::access(path.constData(), R_OK | W_OK) != 0 && errno == EACCES)
         return {Kind::PermissionDenied, text};
     if (error == QSerialPort::PermissionError || text.contains(QLatin1StringView("busy"), Qt::CaseInsensitive))
         return {Kind::Busy, text};
@@ -47,26 +65,42 @@ bool DeviceSerialPort::IsOpen() const
 bool DeviceSerialPort::Open()
 {
     if (m_port.isOpen()) {
-        m_openError = {OpenError::Kind::Other, QStringLiteral("the port is already open")};
+        m_openError = {OpenError::Kind::Other, QStringLiteral("die Schnittstelle ist schon offen")};
         return false;
     }
+    // Bytes from a device that failed belong to the reset they arrived in.
+    m_salvaged.clear();
     const std::optional<PortDevice> device = m_directory.Device(m_number);
     if (!device) {
-        m_openError = {OpenError::Kind::NoDevice, QStringLiteral("no device for COM%1").arg(m_number)};
+        m_openError = {OpenError::Kind::NoDevice, QStringLiteral("COM%1 ist keinem Gerät zugeordnet").arg(m_number)};
         return false;
     }
 
-    m_port.setPortName(device->path);
+    // Opened by its real path: links of any length and name lead to a short
+    // one, and the lock file then matches other programs' for the same device.
+    char canonical[PATH_MAX];
+    const QByteArray path = ::realpath(device->path.constData(), canonical) ? QByteArray(canonical) : device->path;
+    if (QFile::encodeName(QFile::decodeName(path)) != path || !LockFileNameFits(path)) {
+        m_openError = {OpenError::Kind::Other,
+                       QStringLiteral("der Pfad des Geräts ist zu lang oder kein UTF-8: %1").arg(QFile::decodeName(path))};
+        return false;
+    }
+    m_port.setPortName(QFile::decodeName(path));
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    m_port.setReadBufferSize(0); // keep everything until it is read
+    m_port.setReadBufferSize(ReadBufferBytes);
     ApplySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openError = ClassifyOpenError(device->path, m_port.error(), m_port.errorString());
+        m_openError = ClassifyOpenError(path, m_port.error(), m_port.errorString());
         m_port.clearError();
         return false;
     }
+    // Terminal programs that do not look at lock files take this lock instead.
+    if (::flock(static_cast<int>(m_port.handle()), LOCK_EX | LOCK_NB) != 0) {
+        m_port.close();
+        m_openError = {OpenError::Kind::Busy, QString::fromLocal8Bit(::strerror(EWOULDBLOCK))};
+        return false;
+    }
     m_lost = false;
-    m_salvaged.clear();
     m_openError = {};
 
     // Modem lines are best effort: a pseudo-terminal has none, and the

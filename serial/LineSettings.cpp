@@ -1,57 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "LineSettings.h"
 
-#include <QStringList>
-
-namespace {
-
-std::optional<QSerialPort::Parity> ParseParity(const QString &field)
-{
-    if (field.size() != 1)
-        return std::nullopt;
-    switch (field.at(0).toUpper().unicode()) {
-    case 'N': return QSerialPort::NoParity;
-    case 'E': return QSerialPort::EvenParity;
-    case 'O': return QSerialPort::OddParity;
-    case 'M': return QSerialPort::MarkParity;
-    case 'S': return QSerialPort::SpaceParity;
-    default: return std::nullopt;
-    }
-}
-
-std::optional<QSerialPort::DataBits> ParseDataBits(const QString &field)
-{
-    bool ok = false;
-    const int bits = field.toInt(&ok);
-    if (!ok || bits < 5 || bits > 8)
-        return std::nullopt;
-    return static_cast<QSerialPort::DataBits>(bits);
-}
-
-std::optional<QSerialPort::StopBits> ParseStopBits(const QString &field)
-{
-    if (field == u"1")
-        return QSerialPort::OneStop;
-    if (field == u"1.5")
-        return QSerialPort::OneAndHalfStop;
-    if (field == u"2")
-        return QSerialPort::TwoStop;
-    return std::nullopt;
-}
-
-} // namespace
+#include <QRegularExpression>
 
 std::optional<LineSettings> ParseLineSettings(const QString &text)
 {
-    const QStringList fields = text.split(u',');
-    if (fields.size() != 4)
+    static const QRegularExpression format(QStringLiteral("^\\s*(\\d+)\\s*,\\s*([NEOMS])\\s*,\\s*([5-8])\\s*,\\s*(1|1\\.5|2)\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = format.match(text);
+    const qint32 baudRate = match.captured(1).toInt();
+    if (!match.hasMatch() || baudRate <= 0)
         return std::nullopt;
-
-    bool ok = false;
-    const qint32 baudRate = fields[0].trimmed().toInt(&ok);
-    const auto parity = ParseParity(fields[1].trimmed());
-    const auto dataBits = ParseDataBits(fields[2].trimmed());
-    const auto stopBits = ParseStopBits(fields[3].trimmed());
-    if (!ok || baudRate <= 0 || !parity || !dataBits || !stopBits)
-        return std::nullopt;
-    return LineSettings{baudRate, *parity, *dataBits, *stopBits};
+    static const QString parities = QStringLiteral("NEOMS");
+    static const QSerialPort::Parity parity[] = {QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,
+                                                 QSerialPort::MarkParity, QSerialPort::SpaceParity};
+    const QString stop = match.captured(4);
+    return LineSettings{baudRate, parity[parities.indexOf(match.captured(2).toUpper())],
+                        static_cast<QSerialPort::DataBits>(match.captured(3).toInt()),
+                        stop == u"1" ? QSerialPort::OneStop : stop == u"2" ? QSerialPort::TwoStop : QSerialPort::OneAndHalfStop};
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "PortDirectory.h"
@@ -5,6 +6,20 @@
 
 #include <QString>
 
+// Who may read and write a device.
+struct DeviceAccess
+{
+    QString owner;
+    QString group;
+    uint mode = 0; // permission bits, e.g. 0660
+};
+
+// Why a device did not open and what to do about it, in German.
+QString OpenProblem(const PortDevice &device, const OpenError &error);
 // One line for the terminal on a port that did not open: which device, which
-// COMn, why, and what to do about it. `group` owns the device (e.g. dialout).
-QString PortDiagnostic(int number, const PortDevice &device, const OpenError &error, const QString &group);
+// COMn, and the problem.
+QString PortDiagnostic(int number, const PortDevice &device, const OpenError &error);
+
+// What to do when the user may not open a device: join its group when that
+// helps and is safe to advise, otherwise a udev rule.
+QString PermissionAdvice(const DeviceAccess &access);

@@ -1,17 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PortDirectory.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
 QString EnvironmentDescription(int number)
 {
-    return QStringLiteral("named by %1").arg(PortDirectory::EnvironmentName(number));
+    return QStringLiteral("festgelegt durch %1").arg(PortDirectory::EnvironmentName(number));
 }
 
 QString SystemDescription(const QSerialPortInfo &info)
@@ -37,42 +42,52 @@ std::tuple<bool, QString, qulonglong, QString> SortKey(const PortDevice &device)
     return {!onBoard, stem, number, name};
 }
 
-QString CanonicalPath(const QString &path)
+QByteArray CanonicalPath(const QByteArray &path)
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? path : canonical;
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : path;
+}
+
+PortDevice SystemDevice(const QSerialPortInfo &info)
+{
+    return {info.portName(), QFile::encodeName(info.systemLocation()), SystemDescription(info)};
 }
 
 } // namespace
+
+QString PortDevice::ShownPath() const
+{
+    return QFile::decodeName(path);
+}
 
 QString PortDirectory::EnvironmentName(int number)
 {
     return QStringLiteral("ZELVORIN_COM%1").arg(number);
 }
 
-std::optional<QString> PortDirectory::FromEnvironment(const QString &name)
+std::optional<QByteArray> PortDirectory::FromEnvironment(const QString &name)
 {
     const QByteArray key = name.toLatin1();
     if (!qEnvironmentVariableIsSet(key.constData()))
         return std::nullopt;
-    return qEnvironmentVariable(key.constData());
+    return qgetenv(key.constData());
+}
+
+QByteArray PortDirectory::ResolvePath(const QByteArray &name)
+{
+    if (name.startsWith('/'))
+        return name;
+    if (name.startsWith("./") || name.startsWith("../")) {
+        char folder[PATH_MAX];
+        if (::getcwd(folder, sizeof folder) != nullptr)
+            return QByteArray(folder) + '/' + (name.startsWith("./") ? name.mid(2) : name);
+        return name;
+    }
+    return "/dev/" + name;
 }
 
 PortDirectory PortDirectory::FromSystem()
 {
-#ifdef Q_OS_WIN
-    // COMn is the system's own COMn there.
-    PortDirectory directory;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (int number = FirstNumber; number <= LastNumber; ++number) {
-        const QString name = QStringLiteral("COM%1").arg(number);
-        const auto found = std::find_if(infos.cbegin(), infos.cend(),
-                                        [&](const QSerialPortInfo &info) { return info.portName() == name; });
-        directory.m_slots[number - 1] =
-            PortDevice{name, name, found != infos.cend() ? SystemDescription(*found) : QString()};
-    }
-    return directory;
-#else
     bool allNamed = true;
     for (int number = FirstNumber; number <= LastNumber; ++number)
         allNamed = allNamed && FromEnvironment(EnvironmentName(number)).has_value();
@@ -81,28 +96,28 @@ PortDirectory PortDirectory::FromSystem()
     if (!allNamed) {
         const auto infos = QSerialPortInfo::availablePorts();
         for (const QSerialPortInfo &info : infos)
-            devices.append({info.portName(), info.systemLocation(), SystemDescription(info)});
+            devices.append(SystemDevice(info));
     }
     return Assign(devices, &PortDirectory::FromEnvironment);
-#endif
 }
 
 PortDirectory PortDirectory::Assign(QList<PortDevice> systemDevices, const Environment &environment)
 {
     PortDirectory directory;
-    QStringList named; // canonical paths, so a by-id link does not show its device twice
+    QList<QByteArray> named; // canonical paths, so a by-id link does not show its device twice
     std::array<bool, LastNumber> reserved{};
 
     for (int number = FirstNumber; number <= LastNumber; ++number) {
-        const std::optional<QString> path = environment(EnvironmentName(number));
-        if (!path)
+        const std::optional<QByteArray> value = environment(EnvironmentName(number));
+        if (!value)
             continue;
         reserved[number - 1] = true;
-        if (path->isEmpty())
+        if (value->isEmpty())
             continue;
+        const QByteArray path = ResolvePath(*value);
         directory.m_slots[number - 1] =
-            PortDevice{QFileInfo(*path).fileName(), *path, EnvironmentDescription(number)};
-        named << CanonicalPath(*path);
+            PortDevice{QFileInfo(QFile::decodeName(path)).fileName(), path, EnvironmentDescription(number)};
+        named << CanonicalPath(path);
     }
 
     std::sort(systemDevices.begin(), systemDevices.end(),
@@ -127,4 +142,10 @@ std::optional<PortDevice> PortDirectory::Device(int number) const
     if (number < FirstNumber || number > LastNumber)
         return std::nullopt;
     return m_slots[number - 1];
+}
+
+void PortDirectory::SetDevice(int number, const PortDevice &device)
+{
+    if (number >= FirstNumber && number <= LastNumber)
+        m_slots[number - 1] = device;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PortScan.h"
 
 void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector,
@@ -25,6 +26,6 @@ void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &s
 QString PortToolTip(const PortDevice &device)
 {
     if (device.description.isEmpty())
-        return device.path;
-    return device.path + QStringLiteral(" – ") + device.description;
+        return device.ShownPath();
+    return device.ShownPath() + QStringLiteral(" – ") + device.description;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QByteArray>
@@ -13,10 +14,10 @@ struct OpenError
         NoDevice,         // nothing behind the port number, or no such device
         PermissionDenied, // the user may not open the device
         Busy,             // another program holds it
-        Other,
+        Other,            // the text says why
     };
     Kind kind = Kind::None;
-    QString text; // the system's own words
+    QString text; // the system's own words, or ours in German
 };
 
 // One serial port with the few operations a reset needs. Port number, settings,

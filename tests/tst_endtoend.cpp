@@ -1,45 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built program on an X server of its own, with the simulated machine,
+// used as a person uses it: keys, the clipboard, the list's menu, a file
+// dialog; then a signal in the middle of a second reset.
+
+#include "tools/SimulatedMachine.h"
 #include "tools/XSession.h"
 
-#include <QTest>
+#include <QtTest>
+
+#include <csignal>
 
 namespace {
 
-constexpr int ResetTimeoutMs = 60000;
+constexpr int StepTimeoutMs = 30000;
 
-// The default printout as the list shows it, copied with its CR LF line ends:
-// first the empty line after "*** Warte auf Daten", then the printout.
-const QByteArray DefaultPrintoutCopied = QStringLiteral(
-    "\r\n"
-    "== AUDIT-AUSDRUCK ==\r\n"
-    " \r\n"
-    "Automat Nr.     004711\r\n"
-    "Datum  06.12.2026 14:32\r\n"
-    " \r\n"
-    "Verkäufe seit Löschung: \r\n"
-    "  1.284\r\n"
-    "Umsatz:      2.345,60 €\r\n"
-    "Bargeld:     1.980,40 €\r\n"
-    "Bargeldlos:    365,20 €\r\n"
-    " \r\n"
-    "Münzröhren\r\n"
-    "  0,10 €:   37 Stück\r\n"
-    "  0,20 €:   42 Stück\r\n"
-    "  0,50 €:   28 Stück\r\n"
-    "  1,00 €:   19 Stück\r\n"
-    "  2,00 €:   11 Stück\r\n"
-    "Banknoten\r\n"
-    "   5 €: 12  10 €: 7  20 \r\n"
-    "€: 3\r\n"
-    "Fächer leer: 3, 7, 12\r\n"
-    "Türöffnungen:         17\r\n"
-    "Störungen: Münzprüfer 2x\r\n"
-    ", Kühlung 0x\r\n"
-    "K3xSchacht 3 geprüft\r\n"
-    "\r\n"
-    "Rückstellung erfolgt\r\n"
-    " \r\n"
-    " \r\n"
-    "\r\n").toUtf8();
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -48,54 +27,48 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void resetThenCopyPrintout();
-    void silentMachineEndsWithFailureLines();
-    void closeDuringDataPhaseEndsCleanly();
+    void resetCopySaveThenSignal();
 };
 
-void TestEndToEnd::init()
+void TestEndToEnd::resetCopySaveThenSignal()
 {
     if (!XSession::ToolsPresent())
         QSKIP("needs Xvfb, xdotool, xclip and ImageMagick (tools/install-deps --test)");
-}
-
-void TestEndToEnd::resetThenCopyPrintout()
-{
     XSession session;
-    QVERIFY(session.Start({"--piece-ms", "5"}));
-    QVERIFY(session.RunReset(ResetTimeoutMs));
-    QVERIFY(session.MachineLog().contains(QStringLiteral("command string matched")));
+    QVERIFY(session.Start({"--piece-ms", "40", "--answer-at", "1"}));
 
+    // Space on the button: the reset, its printout kept as received and as text.
+    QVERIFY(session.RunReset(StepTimeoutMs));
+    QDir archive(session.ArchivePath());
+    QCOMPARE(archive.entryList(QDir::Files).size(), 2);
+    const QString stem = archive.filePath(archive.entryList({"*.bin"}).value(0).chopped(4));
+    QCOMPARE(Contents(stem + ".bin"), SimulatedMachine().FullTransmission());
+    const QByteArray text = Contents(stem + ".txt");
+    QVERIFY(text.contains("\r\nM\xc3\xbcnzr\xc3\xb6hren\r\n") && text.endsWith("R\xc3\xbc" "ckstellung erfolgt\r\n \r\n \r\n\r\n"));
+
+    // Tab to the list and C: the clipboard holds what the archive's text does.
     session.Keys({"Tab", "c"});
-    QTRY_COMPARE_WITH_TIMEOUT(session.Clipboard(), DefaultPrintoutCopied, ResetTimeoutMs);
-}
+    QTRY_COMPARE_WITH_TIMEOUT(session.Clipboard(), text, StepTimeoutMs);
 
-void TestEndToEnd::silentMachineEndsWithFailureLines()
-{
-    XSession session;
-    QVERIFY(session.Start({"--scenario", "silent"}));
-    QVERIFY(session.RunReset(ResetTimeoutMs));
-    QCOMPARE(session.MachineLog().count(QStringLiteral("received 05")), 20);
+    // The list's menu from the keyboard, "Als Textdatei speichern", a name, Return.
+    const QString saved = session.HomePath() + "/gespeichert.txt";
+    session.Keys({"Menu", "t"});
+    QVERIFY(session.WaitForWindow("Ausdruck als Textdatei speichern", StepTimeoutMs));
+    session.Keys({"ctrl+a"});
+    session.Type(saved);
+    session.Keys({"Return"});
+    QTRY_COMPARE_WITH_TIMEOUT(Contents(saved), text, StepTimeoutMs);
 
-    // Status lines stay out of the copy: what is left is the empty printout's
-    // one entry and the empty line that closes the failure report.
-    session.Keys({"Tab", "c"});
-    QTRY_COMPARE_WITH_TIMEOUT(session.Clipboard(), QByteArray("\r\n\r\n"), ResetTimeoutMs);
-}
-
-void TestEndToEnd::closeDuringDataPhaseEndsCleanly()
-{
-    XSession session;
-    QVERIFY(session.Start({"--scenario", "no-syn", "--answer-at", "1", "--piece-ms", "5"}));
-    session.Keys({"space"});
-    QTRY_VERIFY_WITH_TIMEOUT(session.MachineLog().contains(QStringLiteral("printout sent")), ResetTimeoutMs);
-
-    QVERIFY(session.RequestClose());
-    QVERIFY(session.App().waitForFinished(5000));
+    // Back to the button, a second reset, and SIGTERM while the printout comes:
+    // the window winds down as if closed, with the SYN sent and what came kept.
+    session.Keys({"shift+Tab", "space"});
+    QTRY_VERIFY_WITH_TIMEOUT(session.MachineLog().count("command string matched") == 2, StepTimeoutMs);
+    QVERIFY(::kill(session.AppPid(), SIGTERM) == 0);
+    QVERIFY(session.App().waitForFinished(StepTimeoutMs));
     QCOMPARE(session.App().exitStatus(), QProcess::NormalExit);
     QCOMPARE(session.App().exitCode(), 0);
-    QTRY_VERIFY(session.MachineLog().contains(QStringLiteral("SYN answer received")));
+    QVERIFY(session.MachineLog().endsWith("SYN while printing, stopped\n"));
+    QCOMPARE(archive.entryList({"*_unvollstaendig.bin"}).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

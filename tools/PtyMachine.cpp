@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "PtyMachine.h"
 
 #include <cerrno>
@@ -41,9 +42,7 @@ PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &PtyMachine::Pump);
     m_drainTimer.setInterval(DrainCheckMs);
     connect(&m_drainTimer, &QTimer::timeout, this, [this] {
-        int waiting = 0;
-        if (m_slave < 0 || ::ioctl(m_slave, FIONREAD, &waiting) != 0 || waiting == 0
-            || ++m_drainChecks > DrainChecksAtMost) {
+        if (m_slave < 0 || Drained() || ++m_drainChecks > DrainChecksAtMost) {
             m_drainTimer.stop();
             HangUp();
         }
@@ -73,6 +72,12 @@ void PtyMachine::HangUp()
     m_master = m_slave = -1;
     m_hungUp = true;
     emit Finished();
+}
+
+bool PtyMachine::Drained() const
+{
+    int waiting = 0;
+    return m_unwritten.isEmpty() && m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &waiting) == 0 && waiting == 0;
 }
 
 void PtyMachine::HangUpWhenDrained()

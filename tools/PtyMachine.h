@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "SimulatedMachine.h"
@@ -27,6 +28,8 @@ public:
     // Drops the line as a machine switched off would: the master side closes,
     // and the terminal throws away whatever the program has not read yet.
     void HangUp();
+    // Whether the program has taken everything the machine sent.
+    bool Drained() const;
     // The same, once the program has taken everything sent (or after a while).
     void HangUpWhenDrained();
 

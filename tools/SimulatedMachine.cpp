@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SimulatedMachine.h"
 
 #include <QStringEncoder>
@@ -88,6 +89,12 @@ void SimulatedMachine::Receive(QByteArrayView bytes, qint64 nowMs)
         return;
     Log(nowMs, QStringLiteral("received %1").arg(HexBytes(bytes)));
     for (const char byte : bytes) {
+        if (m_phase == Phase::Done && byte == Enq) { // the next reset
+            Log(nowMs, QStringLiteral("new exchange"));
+            auto log = std::move(m_log);
+            *this = SimulatedMachine(m_options);
+            m_log = std::move(log);
+        }
         switch (m_phase) {
         case Phase::AwaitingPolls:
             if (byte != Enq)

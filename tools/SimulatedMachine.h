@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QByteArray>
@@ -14,7 +15,7 @@ class SimulatedMachine
 {
 public:
     enum class Scenario {
-        Normal,       // answer poll k, print, end with SYN, wait for the SYN answer
+        Normal,       // answer poll k, print, end with SYN, wait for the SYN answer, then the next reset
         Silent,       // never answer
         NoFinalSyn,   // print, but never send the final SYN
         HangUpInData, // drop the line half-way through the printout
@@ -50,7 +51,7 @@ public:
     Phase CurrentPhase() const { return m_phase; }
     bool HungUp() const { return m_phase == Phase::HungUp; }
     int PollsSeen() const { return m_polls; }
-    // Everything sent so far, with the final SYN if there was one.
+    // Everything sent in this exchange, with the final SYN if there was one.
     QByteArray Sent() const { return m_sent; }
     // What this machine sends in a whole exchange: answer, printout, SYN.
     QByteArray FullTransmission() const;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The real program on an X server of its own (Xvfb), with the simulated
@@ -64,6 +65,7 @@ public:
         for (int number = 2; number <= 9; ++number) // never the machine's own serial devices
             environment.insert(QStringLiteral("ZELVORIN_COM%1").arg(number), QString());
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        environment.insert(QStringLiteral("ZELVORIN_ARCHIVE"), ArchivePath());
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         m_app.setProcessEnvironment(environment);
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -92,10 +94,23 @@ public:
         return true;
     }
 
+    // Whether a window whose title starts with `title` shows within the time.
+    bool WaitForWindow(const QString &title, int timeoutMs)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return !Tool("xdotool", {"search", "--onlyvisible", "--name", "^" + title}, false, SearchTimeoutMs)
+                            .trimmed()
+                            .isEmpty();
+            },
+            timeoutMs);
+    }
+
     // From the program's launch until its window was seen.
     qint64 StartupMs() const { return m_startupMs; }
 
-    void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key"} + keys); }
+    void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key", "--delay", "50"} + keys); }
+    void Type(const QString &text) { Tool("xdotool", {"type", "--delay", "20", text}); }
 
     QByteArray Clipboard() { return Tool("xclip", {"-o", "-selection", "clipboard", "-t", "UTF8_STRING"}); }
 
@@ -130,6 +145,10 @@ public:
         return QTest::qWaitFor([&] { return MachineLog().contains(QStringLiteral("received 16")); }, remaining())
             && QTest::qWaitFor([&] { return Controls() == idle; }, remaining());
     }
+
+    // Where the program keeps its printouts.
+    QString ArchivePath() const { return m_home.filePath(QStringLiteral("Ausdrucke")); }
+    QString HomePath() const { return m_home.path(); }
 
     QString MachineLog() const
     {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zelvorin-machine: a simulated vending machine on a pseudo-terminal.
 // Prints the terminal's device path on its first output line; point the
 // program at it with ZELVORIN_COM1=<path>.

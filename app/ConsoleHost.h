@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/TerminationSignals.h"
+#include "reset/ResetHost.h"
+#include "serial/DeviceSerialPort.h"
+
+#include <QTimer>
+
+// One reset without a window, for the command line: the same exchange, the
+// status lines on standard error as they happen, the printout on standard
+// output, UTF-8, one line each.
+class ConsoleHost final : public ResetHost
+{
+public:
+    enum ExitStatus {
+        Printed = 0,    // the printout arrived, ending with SYN
+        NoAnswer = 1,   // twenty polls went unanswered
+        BadUsage = 2,   // a wrong option or an unknown port name
+        CannotOpen = 3, // the port does not open
+        CutOff = 4,     // the data went past its bound and was cut off
+    };
+
+    ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive);
+
+    // Runs the reset; returns the program's exit status. SIGINT and SIGTERM
+    // work as a close request and end it with 128 and the signal's number.
+    int Run();
+
+    MainWindowState &State() override { return m_state; }
+    SerialPort &Port() override { return m_port; }
+    const PrintoutArchive &Archive() const override { return m_archive; }
+    QString SelectorText() const override;
+    QString PortName() const override { return m_portName; }
+    void SetButtonEnabled(bool) override {}
+    void SetTimerEnabled(bool enabled) override;
+    void CloseWindow() override {}
+    void AppendLine(const QString &line) override;
+    void AppendPrintout(const ListEntries &lines) override;
+    void PumpEvents(PumpMode mode = PumpMode::ReturnAtOnce) override;
+
+private:
+    DeviceSerialPort m_port;
+    int16_t m_number;
+    QString m_portName;
+    PrintoutArchive m_archive;
+    MainWindowState m_state;
+    QTimer m_timer;
+    TerminationSignals m_signals;
+    int m_signal = 0;
+};

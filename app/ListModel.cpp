@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ListModel.h"
+
+ListModel::ListModel(QObject *parent)
+    : QAbstractListModel(parent)
+{
+    m_showLater.setSingleShot(true);
+    connect(&m_showLater, &QTimer::timeout, this, &ListModel::ShowNewEntries);
+}
+
+void ListModel::Append(QStringView entry)
+{
+    m_entries.Append(entry);
+    ShowSoon();
+}
+
+void ListModel::Append(const ListEntries &entries)
+{
+    m_entries.Append(entries);
+    ShowSoon();
+}
+
+void ListModel::ShowSoon()
+{
+    if (!m_waiting.isValid())
+        m_waiting.start();
+    if (m_waiting.elapsed() >= LatestMs)
+        ShowNewEntries();
+    else
+        m_showLater.start(QuietMs);
+}
+
+void ListModel::ShowNewEntries()
+{
+    m_showLater.stop();
+    m_waiting.invalidate();
+    const int rows = static_cast<int>(m_entries.size());
+    if (rows == m_shown)
+        return;
+    beginInsertRows(QModelIndex(), m_shown, rows - 1);
+    m_shown = rows;
+    endInsertRows();
+}
+
+int ListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_shown;
+}
+
+QVariant ListModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_shown)
+        return QVariant();
+    const QStringView entry = m_entries[index.row()];
+    if (entry.size() <= ShownCharacters)
+        return entry.toString();
+    return entry.first(ShownCharacters).toString() + u'…';
+}

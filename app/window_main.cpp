@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zelvorin-window: the window, started by zelvorin when it has no options.
+
+#include "app/Application.h"
+#include "app/Form1.h"
+#include "app/TerminationSignals.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int NoDisplayExitStatus = 5;
+
+QStringList g_startupMessages;
+
+// Qt ends a program it cannot give a display with an abort and English words
+// about plugins; this says in German what is missing instead.
+void HoldStartupMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        g_startupMessages << qFormatLogMessage(type, context, message);
+        return;
+    }
+    std::fputs("zelvorin: Das Fenster braucht eine grafische Sitzung (X11 oder Wayland), "
+               "und hier ist keine erreichbar.\n"
+               "Ohne Fenster geht es so: zelvorin --reset COM1 (mehr mit zelvorin --help).\n",
+               stderr);
+    std::_Exit(NoDisplayExitStatus);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(HoldStartupMessage);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
+    for (const QString &message : std::as_const(g_startupMessages))
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+
+    QApplication::setApplicationName(QLatin1StringView(ApplicationName));
+    QApplication::setApplicationVersion(QLatin1StringView(ApplicationVersion));
+    QApplication::setDesktopFileName(QLatin1StringView(DesktopFileName));
+    QIcon icon;
+    for (const char *size : {"16", "32", "48"})
+        icon.addFile(QStringLiteral(":/icons/zelvorin-%1.png").arg(QLatin1StringView(size)));
+    QApplication::setWindowIcon(icon);
+
+    Form1 form(PortDirectory::FromSystem(), PrintoutArchive(PrintoutArchive::FolderFromEnvironment()));
+    // A signal closes the window as its close box does: a running reset
+    // winds down first, with its SYN sent and what arrived kept.
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::Received, &form, &QWidget::close);
+    form.show();
+    return app.exec();
+}

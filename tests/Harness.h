@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the tests share: a port and a window around RunReset on a simulated
+// clock, and pseudo-terminals for the real port.
+
+#include "printout/ListEntries.h"
+#include "reset/ResetHost.h"
+#include "serial/PortDirectory.h"
+#include "tools/SimulatedMachine.h"
+
+#include <QStringList>
+
+#include <climits>
+#include <fcntl.h>
+#include <map>
+#include <optional>
+#include <pty.h>
+#include <unistd.h>
+
+inline QStringList ToStrings(const ListEntries &entries)
+{
+    QStringList strings;
+    for (qsizetype row = 0; row < entries.size(); ++row)
+        strings << entries[row].toString();
+    return strings;
+}
+
+// Every byte value once, then line ends of both kinds.
+inline QByteArray EveryByte()
+{
+    QByteArray bytes;
+    for (int value = 0; value < 256; ++value)
+        bytes += char(value);
+    return bytes + "\r\n\n\r";
+}
+
+struct SimulatedClock
+{
+    qint64 nowMs = 0;
+};
+
+// A port wired to a SimulatedMachine: every operation is noted, every write
+// stamped with the simulated time.
+class FakePort final : public SerialPort
+{
+public:
+    FakePort(SimulatedMachine &machine, SimulatedClock &clock) : m_machine(machine), m_clock(clock) {}
+
+    QStringList calls;
+    QByteArray wire;
+    QList<qint64> writeTimes;
+    int failAfterReads = INT_MAX; // the device dies after this many reads
+
+    bool SetPortNumber(int16_t number) override { return Note(QStringLiteral("SetPortNumber(%1)").arg(number), !m_open) && (m_number = number, true); }
+    bool IsOpen() const override { return m_open; }
+    bool Open() override { return Note(QStringLiteral("Open"), !m_open && m_number == 1) && (m_open = true); }
+    bool Close() override { return Note(QStringLiteral("Close"), std::exchange(m_open, false)); }
+    bool SetSettings(const QString &settings) override { return Note(QStringLiteral("SetSettings(%1)").arg(settings)); }
+    bool SetDtr(bool on) override { return Note(QStringLiteral("SetDtr(%1)").arg(on)); }
+    bool SetRts(bool on) override { return Note(QStringLiteral("SetRts(%1)").arg(on)); }
+    bool SetInputLen(int16_t length) override { return Note(QStringLiteral("SetInputLen(%1)").arg(length)); }
+    bool Write(const QByteArray &bytes) override
+    {
+        if (!Usable())
+            return false;
+        wire += bytes;
+        writeTimes << m_clock.nowMs;
+        m_machine.Receive(bytes, m_clock.nowMs);
+        return true;
+    }
+    bool Read(QByteArray &into) override
+    {
+        ++m_reads;
+        if (!Usable() || m_machine.HungUp())
+            return false;
+        into = m_machine.Transmit(m_clock.nowMs);
+        return true;
+    }
+    OpenError LastOpenError() const override { return {}; }
+
+private:
+    bool Note(const QString &call, bool result = true)
+    {
+        calls << call;
+        return result;
+    }
+    bool Usable() const { return m_open && m_reads < failAfterReads; }
+
+    SimulatedMachine &m_machine;
+    SimulatedClock &m_clock;
+    bool m_open = false;
+    int16_t m_number = 0;
+    int m_reads = 0;
+};
+
+// The window around a reset: its list as plain strings, and waits that move
+// the simulated clock to the next tick or the machine's next bytes.
+class FakeResetHost final : public ResetHost
+{
+public:
+    // A wait that nothing can end would last until the user acts: after this
+    // many in a row, the user closes the window.
+    static constexpr int IdleWaitLimit = 1000;
+
+    FakeResetHost(SerialPort &port, SimulatedMachine &machine, SimulatedClock &clock)
+        : m_port(port), m_machine(machine), m_clock(clock) {}
+
+    MainWindowState state;
+    QStringList list;
+    QString selectorText = QStringLiteral("COM1");
+    PrintoutArchive archive;
+    bool buttonEnabled = true;
+    int closeCalls = 0;
+    bool userGaveUp = false;
+    std::function<void(FakeResetHost &)> onPump; // the user's hand, at every pump
+
+    MainWindowState &State() override { return state; }
+    SerialPort &Port() override { return m_port; }
+    const PrintoutArchive &Archive() const override { return archive; }
+    QString SelectorText() const override { return selectorText; }
+    QString PortName() const override { return selectorText; }
+    void SetButtonEnabled(bool enabled) override { buttonEnabled = enabled; }
+    void SetTimerEnabled(bool enabled) override
+    {
+        if (enabled && !m_timerEnabled)
+            m_nextTickMs = m_clock.nowMs + TickIntervalMs;
+        m_timerEnabled = enabled;
+    }
+    void CloseWindow() override { ++closeCalls; }
+    void AppendLine(const QString &line) override { list << line; }
+    void AppendPrintout(const ListEntries &lines) override { list << ToStrings(lines); }
+    void PumpEvents(PumpMode mode) override
+    {
+        if (onPump)
+            onPump(*this);
+        if (mode != PumpMode::WaitForActivity)
+            return;
+        std::optional<qint64> wake = m_machine.NextTransmitMs();
+        if (m_timerEnabled && (!wake || m_nextTickMs < *wake))
+            wake = m_nextTickMs;
+        if (wake && *wake > m_clock.nowMs) {
+            m_clock.nowMs = *wake;
+            m_stalledWaits = 0;
+        } else if (++m_stalledWaits > IdleWaitLimit) {
+            userGaveUp = true;
+            state.QuitRequested = true;
+        }
+        if (m_timerEnabled && m_clock.nowMs >= m_nextTickMs) {
+            state.TickMs += TickIntervalMs;
+            m_nextTickMs += TickIntervalMs;
+        }
+    }
+private:
+    SerialPort &m_port;
+    SimulatedMachine &m_machine;
+    SimulatedClock &m_clock;
+    bool m_timerEnabled = false;
+    qint64 m_nextTickMs = 0;
+    int m_stalledWaits = 0;
+};
+
+// A pseudo-terminal: the program opens SlavePath() as its serial port, the
+// test plays the machine on the master side.
+class Pty
+{
+public:
+    Pty()
+    {
+        char name[256] = {};
+        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+            return;
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+        m_path = QByteArray(name);
+    }
+    ~Pty()
+    {
+        Close(m_master);
+        Close(m_slave);
+    }
+    Q_DISABLE_COPY(Pty)
+
+    QByteArray SlavePath() const { return m_path; }
+    int Slave() const { return m_slave; }
+    void Write(const QByteArray &bytes) { [[maybe_unused]] auto n = ::write(m_master, bytes.data(), bytes.size()); }
+    // What the program has sent so far.
+    QByteArray ReadAll()
+    {
+        char buffer[4096];
+        QByteArray got;
+        for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
+            got.append(buffer, n);
+        return got;
+    }
+    void CloseMaster() { Close(m_master); }
+    void CloseSlave() { Close(m_slave); }
+
+private:
+    static void Close(int &descriptor)
+    {
+        if (descriptor >= 0)
+            ::close(std::exchange(descriptor, -1));
+    }
+
+    int m_master = -1;
+    int m_slave = -1;
+    QByteArray m_path;
+};
+
+// COM1 to COM9 as the given paths and nothing else: never the machine's own
+// serial devices, whatever the system reports.
+inline PortDirectory PtyDirectory(const std::map<int, QByteArray> &paths)
+{
+    return PortDirectory::Assign({}, [&](const QString &name) -> std::optional<QByteArray> {
+        for (const auto &[number, path] : paths) {
+            if (name == PortDirectory::EnvironmentName(number))
+                return path;
+        }
+        return QByteArray(); // every other slot stays free
+    });
+}

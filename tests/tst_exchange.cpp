@@ -1,0 +1,393 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole resets against the simulated machine on a fake port and a simulated
+// clock: what goes on the wire and when, what the list shows, what is kept;
+// and the real port on pseudo-terminals, and the numbering of COM1 to COM9.
+
+#include "Harness.h"
+
+#include "printout/PrintoutCopy.h"
+#include "printout/PrintoutRenderer.h"
+#include "reset/ResetExchange.h"
+#include "serial/DeviceSerialPort.h"
+
+#include <QtTest>
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+
+using Scenario = SimulatedMachine::Scenario;
+using Options = SimulatedMachine::Options;
+
+namespace {
+
+const QString Poll = QStringLiteral("*** Sende 05 und Warte");
+const QString AwaitingData = QStringLiteral("*** Warte auf Daten");
+const QString SynSent = QStringLiteral("*** Sende 22");
+const QStringList Answered = {QStringLiteral("*** Sende VDAI-Code"), AwaitingData, QString()};
+const QByteArray Enq(1, '\x05');
+const QByteArray Syn(1, '\x16');
+const QByteArray Command = QByteArray::fromHex("051b53 3733393230343136 4c4553 2020202020 0a");
+
+// Everything a reset puts in the list when it runs to its end.
+QStringList ExpectedList(int polls, bool answered, const QByteArray &rx)
+{
+    QStringList list;
+    for (int i = 0; i < polls; ++i)
+        list << Poll;
+    list << (answered ? Answered : QStringList()) << SynSent << ToStrings(Printout::RenderEntries(rx));
+    return list << (answered ? QStringList() : QStringList{"*** FEHLER:", "*** Automat Antwortet nicht", ""});
+}
+
+struct Bench
+{
+    explicit Bench(Options options) : machine(std::move(options)) {}
+    SimulatedClock clock;
+    SimulatedMachine machine;
+    FakePort port{machine, clock};
+    FakeResetHost host{port, machine, clock};
+};
+
+Options Machine(Scenario scenario, int answerAt = 3, int pieceBytes = 32, int pieceMs = 33, QByteArray printout = {})
+{
+    Options options{scenario, answerAt};
+    options.pieceBytes = pieceBytes;
+    options.pieceIntervalMs = pieceMs;
+    if (!printout.isNull())
+        options.printout = printout;
+    return options;
+}
+
+
+PortDevice System(const QString &name)
+{
+    return {name, "/fake/" + name.toLatin1(), QString()}; // listed, never opened
+}
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void completeReset_data()
+    {
+        QTest::addColumn<Options>("options");
+        QTest::addColumn<int>("polls"); // 20 with no answer: failure lines, and the SYN all the same
+        QTest::newRow("silent machine") << Machine(Scenario::Silent) << 20;
+        QTest::newRow("answer at the first poll") << Machine(Scenario::Normal, 1) << 1;
+        QTest::newRow("answer at the third poll") << Machine(Scenario::Normal, 3) << 3;
+        QTest::newRow("answer at the twentieth poll still collects the data") << Machine(Scenario::Normal, 20) << 20;
+        QTest::newRow("data in one-byte pieces") << Machine(Scenario::Normal, 3, 1, 1) << 3;
+        QTest::newRow("data all at once") << Machine(Scenario::Normal, 3, 1 << 20, 0) << 3;
+        QTest::newRow("slow trickle") << Machine(Scenario::SlowTrickle, 2) << 2;
+        QTest::newRow("SYN inside the data does not end it") // one piece: the SYNs inside are not last
+            << Machine(Scenario::Normal, 2, 1 << 20, 5, "AB\x16" "CD\r\n\x16\x16xy\r\n") << 2;
+        QTest::newRow("every byte value, NUL included, passes unchanged") << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << 1;
+    }
+    void completeReset()
+    {
+        QFETCH(Options, options);
+        QFETCH(int, polls);
+        const bool answered = options.scenario != Scenario::Silent;
+        Bench bench(options);
+        RunReset(bench.host);
+
+        QVERIFY(!bench.host.userGaveUp);
+        QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent()); // nothing lost, nothing twice
+        QCOMPARE(bench.host.state.RxBuffer, answered ? bench.machine.FullTransmission() : QByteArray());
+        QCOMPARE(bench.host.list, ExpectedList(polls, answered, bench.host.state.RxBuffer));
+        QCOMPARE(bench.port.wire, Enq.repeated(polls) + (answered ? Command : QByteArray()) + Syn);
+        // A poll every 500 ms in ticks of 16, the command one tick after the
+        // answer, and 350 ms of grace after the SYN.
+        for (int poll = 0; poll < polls; ++poll)
+            QCOMPARE(bench.port.writeTimes[poll], poll * 512);
+        QVERIFY(!answered || bench.port.writeTimes[polls] == bench.port.writeTimes[polls - 1] + 16);
+        QCOMPARE(bench.clock.nowMs - bench.port.writeTimes.last(), 352);
+        QVERIFY(bench.host.buttonEnabled && bench.host.closeCalls == 0);
+    }
+
+    void portNumberFromSelector_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number");
+        QTest::newRow("COM7") << "COM7" << 7;
+        QTest::newRow("COM9") << "COM9" << 9;
+        QTest::newRow("edited to end in a letter") << "COMx" << 0;
+        QTest::newRow("empty text") << "" << 0;
+        QTest::newRow("only the last character counts") << "COM10" << 0;
+        QTest::newRow("trailing space") << "COM3 " << 0;
+    }
+    void portNumberFromSelector()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        Bench bench(Machine(Scenario::Normal, 1)); // only COM1 opens; this machine would answer there
+        bench.host.selectorText = text;
+        RunReset(bench.host);
+        QCOMPARE(bench.port.calls.first(), QStringLiteral("SetPortNumber(%1)").arg(number));
+        QCOMPARE(bench.host.list, ExpectedList(20, false, QByteArray()));
+        QVERIFY(bench.port.wire.isEmpty());
+    }
+
+    void portOperationsOfTwoResets()
+    {
+        Bench bench(Machine(Scenario::Normal, 1, 1 << 20, 0));
+        RunReset(bench.host);
+        const QStringList first = bench.host.list;
+        const QStringList setUp = {"SetPortNumber(1)", "SetRts(0)", "SetDtr(1)", "SetInputLen(0)", "SetSettings(9600,N,8,1)", "Open", "SetDtr(1)"};
+        QCOMPARE(bench.port.calls, setUp + QStringList{"SetDtr(0)"});
+        QVERIFY(bench.port.IsOpen()); // stays open, DTR dropped, until the next reset
+
+        bench.port.calls.clear();
+        bench.machine = SimulatedMachine(Machine(Scenario::Silent));
+        RunReset(bench.host);
+        QCOMPARE(bench.port.calls, QStringList{"Close"} + setUp + QStringList{"SetDtr(0)"});
+        QCOMPARE(bench.host.list, first + ExpectedList(20, false, QByteArray()));
+        QVERIFY(bench.host.state.RxBuffer.isEmpty()); // each reset collects only its own data
+    }
+
+    void closeRequest_data()
+    {
+        QTest::addColumn<QString>("closeAfterLine"); // empty: in the pause, once the answer is in
+        QTest::newRow("during the polls") << Poll;
+        QTest::newRow("during the pause before the command string, which still goes out") << QString();
+        QTest::newRow("during the data phase") << AwaitingData;
+        QTest::newRow("during the grace time") << SynSent;
+    }
+    void closeRequest()
+    {
+        QFETCH(QString, closeAfterLine);
+        Bench bench(Machine(Scenario::Normal, 1));
+        bench.host.onPump = [&](FakeResetHost &host) {
+            if (closeAfterLine.isEmpty() ? !host.state.RxBuffer.isEmpty() : host.list.contains(closeAfterLine))
+                host.state.QuitRequested = true;
+        };
+        RunReset(bench.host);
+        const bool commandSent = closeAfterLine != Poll;
+        QCOMPARE(bench.port.wire, Enq + (commandSent ? Command : QByteArray()) + Syn); // the SYN whenever the close came
+        QCOMPARE(bench.host.list, QStringList{Poll} + (commandSent ? Answered : QStringList()) + QStringList{SynSent}); // no printout
+        QVERIFY(bench.host.closeCalls == 1 && bench.host.buttonEnabled);
+    }
+
+    void failingPortNeverRepeatsData_data()
+    {
+        QTest::addColumn<Options>("options");
+        QTest::addColumn<int>("failAfterReads");
+        // The answer is the header; its follow-up read is the one that fails.
+        QTest::newRow("device dies while the answer is read") << Machine(Scenario::Normal, 1) << 2;
+        QTest::newRow("machine hangs up half-way through the data") << Machine(Scenario::HangUpInData, 1, 16, 10) << 1000;
+    }
+    void failingPortNeverRepeatsData()
+    {
+        QFETCH(Options, options);
+        QFETCH(int, failAfterReads);
+        Bench bench(options);
+        bench.port.failAfterReads = failAfterReads;
+        RunReset(bench.host);
+        QVERIFY(bench.host.userGaveUp); // only a close ends a data phase whose machine is gone
+        QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent());
+        QCOMPARE(bench.host.closeCalls, 1);
+    }
+
+    void endlessDataIsCutOffAtTheBound()
+    {
+        Bench bench(Machine(Scenario::NoFinalSyn, 1, 8 << 20, 1, QByteArray(ResetProtocol::RxLimitBytes, 'x')));
+        RunReset(bench.host);
+        const QByteArray &rx = bench.host.state.RxBuffer;
+        QCOMPARE(rx.size(), ResetProtocol::RxLimitBytes);
+        QVERIFY(bench.machine.Sent().startsWith(rx) && bench.port.wire.endsWith(Syn));
+        const QStringList &list = bench.host.list;
+        QCOMPARE(list.mid(list.indexOf(SynSent)), QStringList({SynSent, "*** Daten nach 64 MiB abgeschnitten"}) + ToStrings(Printout::RenderEntries(rx)));
+    }
+
+    void archive_data()
+    {
+        QTest::addColumn<Options>("options");
+        QTest::addColumn<QString>("folder"); // below a fresh one that holds a plain file "file"
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("every byte as received, and the text C copies") << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << "A" << QStringList{".bin", ".txt"};
+        QTest::newRow("closed in the data phase: the bytes so far, marked incomplete") << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A"
+                                                                                       << QStringList{"_unvollstaendig.bin"};
+        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{};
+        QTest::newRow("a folder that cannot be made: the reset goes on, one more line") << Machine(Scenario::Normal, 1) << "file/A" << QStringList{};
+    }
+    void archive()
+    {
+        QFETCH(Options, options);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, kept);
+        QTemporaryDir dir;
+        QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
+        const QDir archive(dir.filePath(folder));
+        Bench bench(options);
+        bench.host.archive = PrintoutArchive(archive.path());
+        bench.host.onPump = [endless = options.scenario == Scenario::NoFinalSyn](FakeResetHost &host) {
+            host.state.QuitRequested |= endless && host.list.contains(AwaitingData) && host.state.RxBuffer.size() > 100;
+        };
+        RunReset(bench.host);
+
+        const QByteArray &rx = bench.host.state.RxBuffer;
+        ListEntries listed;
+        for (const QString &line : std::as_const(bench.host.list))
+            listed.Append(line);
+        const QStringList files = archive.entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), kept.size());
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_COM1" + QRegularExpression::escape(kept[i]) + "$").match(files[i]).hasMatch(),
+                     qPrintable(files[i]));
+            QFile file(archive.filePath(files[i]));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? rx : Printout::ClipboardText(listed).toUtf8());
+        }
+        if (folder.startsWith("file/"))
+            QCOMPARE(bench.host.list, ExpectedList(1, true, rx) << "*** Ausdruck nicht gespeichert: der Ordner lässt sich nicht anlegen");
+    }
+
+    void twoResetsInOneSecondKeepBoth()
+    {
+        QTemporaryDir dir;
+        const PrintoutArchive archive(dir.path());
+        const QDateTime when = QDateTime::currentDateTime();
+        QVERIFY(archive.Keep("first", "COM1", when, true).kept && archive.Keep("second", "COM1", when, true).kept);
+        const QStringList bins = QDir(dir.path()).entryList({"*.bin"}, QDir::Files, QDir::Name);
+        QFile second(dir.filePath(bins.value(1)));
+        QVERIFY(bins.size() == 2 && second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), QByteArray("second"));
+    }
+
+    void portDirectory_data()
+    {
+        QTest::addColumn<QList<PortDevice>>("system");
+        QTest::addColumn<QByteArrayList>("named"); // "n=value"
+        QTest::addColumn<QByteArrayList>("expected");
+
+        const QByteArray here = QFile::encodeName(QDir::currentPath());
+        QTest::newRow("on-board UARTs first, then adapters, in natural order")
+            << QList<PortDevice>{System("ttyUSB0"), System("ttyS10"), System("ttyS2"), System("ttyACM0")} << QByteArrayList{}
+            << QByteArrayList{"/fake/ttyS2", "/fake/ttyS10", "/fake/ttyACM0", "/fake/ttyUSB0"};
+        QTest::newRow("a named port takes its slot, an empty name keeps one free, the system's fill the rest")
+            << QList<PortDevice>{System("ttyS0"), System("ttyUSB0")} << QByteArrayList{"1=", "2=/tmp/pty"}
+            << QByteArrayList{"", "/tmp/pty", "/fake/ttyS0", "/fake/ttyUSB0"};
+        QTest::newRow("names resolved as the port opens them, bytes kept as they are")
+            << QList<PortDevice>{} << QByteArrayList{"1=pts/7", "2=./x", "3=../y", "9=/tmp/\xff\xfe"}
+            << QByteArrayList{"/dev/pts/7", here + "/x", here + "/../y", "", "", "", "", "", "/tmp/\xff\xfe"};
+        QList<PortDevice> many;
+        QByteArrayList nine;
+        for (int i = 0; i < 12; ++i)
+            many << System(QStringLiteral("ttyUSB%1").arg(i));
+        for (int i = 0; i < 9; ++i)
+            nine << "/fake/ttyUSB" + QByteArray::number(i);
+        QTest::newRow("more than nine devices: the first nine") << many << QByteArrayList{} << nine;
+        // A by-id link and the device it leads to are one port.
+        const QByteArray link = QFile::encodeName(m_dir.filePath("usb-FTDI-if00"));
+        QFile(m_dir.filePath("ttyUSB0")).open(QIODevice::WriteOnly);
+        QFile::link(m_dir.filePath("ttyUSB0"), QFile::decodeName(link));
+        QTest::newRow("a named link to a listed device shows it once")
+            << QList<PortDevice>{{"ttyUSB0", QFile::encodeName(m_dir.filePath("ttyUSB0")), "FT232R"}, System("ttyS0")}
+            << QByteArrayList{"1=" + link} << QByteArrayList{link, "/fake/ttyS0"};
+    }
+
+    void portDirectory()
+    {
+        QFETCH(QList<PortDevice>, system);
+        QFETCH(QByteArrayList, named);
+        QFETCH(QByteArrayList, expected);
+        const PortDirectory directory = PortDirectory::Assign(system, [&](const QString &name) -> std::optional<QByteArray> {
+            for (const QByteArray &pair : std::as_const(named)) {
+                if ("ZELVORIN_COM" + pair.left(1) == name.toLatin1())
+                    return pair.mid(2);
+            }
+            return std::nullopt;
+        });
+        QByteArrayList paths;
+        for (int number = PortDirectory::FirstNumber; number <= PortDirectory::LastNumber; ++number)
+            paths << (directory.Device(number) ? directory.Device(number)->path : QByteArray());
+        while (paths.size() > expected.size() && paths.last().isEmpty())
+            paths.removeLast();
+        QCOMPARE(paths, expected);
+    }
+
+    void rawBytesBothWaysAndFailuresChangeNothing()
+    {
+        Pty pty;
+        termios cooked{}; // as a fresh device would be
+        QCOMPARE(tcgetattr(pty.Slave(), &cooked), 0);
+        cooked.c_lflag |= ICANON | ECHO | ISIG;
+        cooked.c_iflag |= ICRNL | IXON;
+        cooked.c_oflag |= OPOST | ONLCR;
+        QCOMPARE(tcsetattr(pty.Slave(), TCSANOW, &cooked), 0);
+
+        DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
+        QByteArray keep = "previous";
+        QVERIFY(!port.Read(keep) && !port.Write("x") && !port.Close() && !port.SetSettings("9600,N,9,1"));
+        QCOMPARE(keep, QByteArray("previous"));
+        QVERIFY(port.SetPortNumber(4) && !port.Open()); // no device behind COM4
+        QCOMPARE(port.LastOpenError().kind, OpenError::Kind::NoDevice);
+        QVERIFY(port.SetSettings("9600,N,8,1") && port.SetPortNumber(1) && port.Open());
+        QVERIFY(!port.Open() && !port.SetPortNumber(2)); // not while open
+
+        termios now{};
+        QCOMPARE(tcgetattr(pty.Slave(), &now), 0);
+        QCOMPARE(cfgetospeed(&now), speed_t(B9600));
+        QCOMPARE(now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8));
+        QCOMPARE(now.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(0));
+        QCOMPARE(now.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF), tcflag_t(0));
+        QCOMPARE(now.c_oflag & OPOST, tcflag_t(0));
+
+        QVERIFY(port.Write(EveryByte()));
+        QByteArray sent;
+        QTRY_COMPARE(sent += pty.ReadAll(), EveryByte());
+        pty.Write(EveryByte());
+        QByteArray received;
+        QTRY_VERIFY([&] {
+            QByteArray chunk;
+            return port.Read(chunk) && (received += chunk).size() >= EveryByte().size();
+        }());
+        QCOMPARE(received, EveryByte());
+        QVERIFY(port.Read(keep));
+        QCOMPARE(keep, QByteArray()); // nothing waiting reads as ""
+    }
+
+    void staleBytesNeverAnswerTheNextReset_data()
+    {
+        QTest::addColumn<QString>("selector");
+        QTest::newRow("the same port again") << "COM1";
+        QTest::newRow("a port without a device") << "COM2";
+    }
+
+    void staleBytesNeverAnswerTheNextReset()
+    {
+        QFETCH(QString, selector);
+        Pty pty;
+        DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
+        QVERIFY(port.SetPortNumber(1) && port.Open());
+        // The port takes bytes in, then the line goes dead before they are read.
+        pty.Write("ZZ");
+        pollfd arrived{pty.Slave(), POLLIN, 0};
+        QCOMPARE(::poll(&arrived, 1, 5000), 1); // on the line, not yet taken
+        QTRY_VERIFY([&] {
+            int waiting = -1;
+            return ::ioctl(pty.Slave(), FIONREAD, &waiting) == 0 && waiting == 0;
+        }());
+        pty.CloseSlave();
+        pty.CloseMaster();
+        QTRY_VERIFY(!port.IsOpen());
+
+        SimulatedMachine silent(SimulatedMachine::Options{SimulatedMachine::Scenario::Silent});
+        SimulatedClock clock;
+        FakeResetHost host(port, silent, clock);
+        host.selectorText = selector;
+        RunReset(host);
+        QVERIFY(host.state.RxBuffer.isEmpty());
+        QCOMPARE(host.list.count(QStringLiteral("*** Sende 05 und Warte")), 20);
+        QCOMPARE(host.list.mid(host.list.size() - 2), (QStringList{"*** Automat Antwortet nicht", ""}));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "tst_exchange.moc"

@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The printout: the rendering rules, Windows-1252, the copy's text, and the
+// pages a printer or a PDF gets.
+
+#include "printout/PrintoutPages.h"
+#include "printout/PrintoutRenderer.h"
+#include "printout/Windows1252.h"
+
+#include <QtGui>
+#include <QtTest>
+
+using Lines = QList<QByteArray>;
+
+namespace {
+
+Lines Rendered(const QByteArray &data, const Printout::Pump &pump = {})
+{
+    Lines lines;
+    Printout::RenderLines(data, [&lines](QByteArrayView line) { lines << line.toByteArray(); }, pump);
+    return lines;
+}
+
+QString Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished() ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+}
+
+} // namespace
+
+class TestPrintout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void renderLines_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<Lines>("lines");
+        const QByteArray esc = "\x1b";
+        const QByteArray a24(24, 'a');
+        QTest::newRow("empty buffer gives only the final entry") << QByteArray() << Lines{""};
+        QTest::newRow("header up to the marker is dropped") << QByteArray("xy!AB\rCD\n") << Lines{"AB", "CD", ""};
+        QTest::newRow("marker at position 9 is still header") << QByteArray("12345678!AB\r") << Lines{"AB", ""};
+        QTest::newRow("marker at position 10 is printout, escapes still go")
+            << QByteArray("123456789!A" + esc + "K1B\r") << Lines{"123456789!AB", ""};
+        QTest::newRow("no marker: escape letters stay, the ESC itself goes") << QByteArray("A" + esc + "K1B\r") << Lines{"AK1B", ""};
+        QTest::newRow("ESC k 1 vanishes whole") << QByteArray("!A" + esc + "k1B\r") << Lines{"AB", ""};
+        QTest::newRow("a removal brings the next sequence together") << QByteArray("!" + esc + esc + "KxKyZ\r") << Lines{"Z", ""};
+        QTest::newRow("sequence cut short by the end of the data") << QByteArray("!AB\r" + esc + "K") << Lines{"AB", ""};
+        QTest::newRow("@ and control characters go, spaces stay") << QByteArray("!a@b c\x01\x07\x1f\x16\0d\r", 14) << Lines{"ab cd", ""};
+        QTest::newRow("DEL and bytes above it stay") << QByteArray("!\x7f\xe9\xff\r") << Lines{"\x7f\xe9\xff", ""};
+        QTest::newRow("CR LF: the line, then a space") << QByteArray("!AB\r\n") << Lines{"AB", " ", ""};
+        QTest::newRow("line of only fillers becomes a space") << QByteArray("!@@@\r") << Lines{" ", ""};
+        QTest::newRow("24 columns stay one entry") << QByteArray("!" + a24 + "\r") << Lines{a24, ""};
+        QTest::newRow("very long line: 24, then all the rest") << QByteArray("!" + a24 + QByteArray(100, 'b') + "\r")
+                                                               << Lines{a24, QByteArray(100, 'b'), ""};
+        QTest::newRow("ä alone gives an empty entry") << QByteArray("!\xe4\r") << Lines{"", ""};
+        QTest::newRow("äK1Fabc gives abc") << QByteArray("!\xe4K1Fabc\r") << Lines{"abc", ""};
+        QTest::newRow("K1gabc and K1fabc stay: no hex digit") << QByteArray("!K1gabc\rK1fabc\rK:0x\rKA@x\r")
+                                                              << Lines{"K1gabc", "K1fabc", "K:0x", "KAx", ""};
+        QTest::newRow("K9A and K0F are prefixes") << QByteArray("!K9Ax\rK0Fy\r") << Lines{"x", "y", ""};
+        QTest::newRow("K5 stays: too short for a prefix") << QByteArray("!K5\r") << Lines{"K5", ""};
+        QTest::newRow("only one ä is removed") << QByteArray("!\xe4\xe4x\r") << Lines{"\xe4x", ""};
+        QTest::newRow("prefix removed before the width is measured") << QByteArray("!\xe4K12" + a24 + "\r") << Lines{a24, ""};
+        QTest::newRow("trailing text without a line end is shown, with prefix removal and the split")
+            << QByteArray("!\xe4K1F" + QByteArray(26, 'z') + "\x16") << Lines{QByteArray(24, 'z'), "zz", ""};
+        QTest::newRow("trailing control characters alone add nothing") << QByteArray("!AB\r\x16") << Lines{"AB", ""};
+    }
+
+    void renderLines()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(Lines, lines);
+        QCOMPARE(Rendered(data), lines);
+    }
+
+    void pumpsWhileGoingThroughLargeData()
+    {
+        // Dense with sequences, then a long plain line: the window gets turns along the way.
+        const QByteArray data = "!" + QByteArray("\x1bKxab").repeated(200000) + QByteArray(1 << 20, 'z');
+        int pumps = 0;
+        const Lines lines = Rendered(data, [&pumps] { ++pumps; });
+        QVERIFY(pumps >= 20);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QByteArray("ab").repeated(12));
+    }
+
+    void windows1252WithoutTheSystemsConverter()
+    {
+        QStringDecoder decoder("windows-1252");
+        if (!decoder.isValid())
+            QSKIP("this Qt has no Windows-1252 converter to compare with");
+        QByteArray every(256, '\0');
+        for (int value = 0; value < 256; ++value)
+            every[value] = char(value);
+        const QString expected = decoder.decode(every);
+        const Printout::CharacterTable builtIn = Printout::BuiltInWindows1252();
+        for (int value = 0; value < 256; ++value)
+            QCOMPARE(QChar(builtIn[value]), expected.at(value));
+        QCOMPARE(Printout::DecodeWindows1252(every), expected);
+        QByteArray utf8;
+        Printout::AppendWindows1252AsUtf8(every.repeated(300), utf8); // over more than one slice
+        QCOMPARE(utf8, expected.repeated(300).toUtf8());
+    }
+
+    void pdfHoldsTheLinesInAFixedWidthFont()
+    {
+        for (const char *tool : {"pdftotext", "pdffonts", "fc-list"}) {
+            if (QStandardPaths::findExecutable(QLatin1StringView(tool)).isEmpty())
+                QSKIP("needs poppler-utils and fontconfig (tools/install-deps --test)");
+        }
+        QStringList printout = {"", "== AUDIT-AUSDRUCK ==", "Umsatz:      2.345,60 €", "Störungen: Münzprüfer 2x, Kühlung 0x"};
+        for (int row = 1; row <= 120; ++row)
+            printout << QStringLiteral("Zeile %1").arg(row);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("a.pdf");
+        {
+            QPdfWriter writer(pdf);
+            QVERIFY(Printout::PrintPages(writer, printout.join("\r\n") + "\r\n", "Kopfzeile COM1"));
+        }
+        // In order, lines over 24 columns carried on as on the paper, a header and a number on every page.
+        const QStringList lines = Run("pdftotext", {"-layout", pdf, "-"}).split('\n');
+        const QStringList expected = printout.mid(1, 2) + QStringList{"Störungen: Münzprüfer 2x", ", Kühlung 0x"} + printout.mid(4);
+        qsizetype at = 0;
+        for (const QString &line : lines)
+            at += at < expected.size() && line.trimmed() == expected[at];
+        QCOMPARE(at, expected.size());
+        QCOMPARE(lines.filter("Kopfzeile COM1").size(), 3);
+        QCOMPARE(lines.filter(QRegularExpression("^Seite [123] von 3$")).size(), 3);
+
+        const QString font = Run("pdffonts", {pdf}).split('\n').value(2).section(' ', 0, 0);
+        const QStringList fixed = Run("fc-list", {":spacing=mono", "family"}).remove(' ').split(QRegularExpression("[,\n]"), Qt::SkipEmptyParts);
+        QVERIFY2(std::any_of(fixed.begin(), fixed.end(), [&](const QString &family) { return font.contains(family); }), qPrintable(font));
+    }
+
+};
+
+QTEST_MAIN(TestPrintout)
+#include "tst_printout.moc"

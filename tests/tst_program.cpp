@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built program as a user or a script runs it, without a display: its
+// options, its exit statuses, what it prints, what it keeps, how it takes a
+// signal, the timing of a reset on the wire, and what an ordinary user is
+// told about a device that does not open.
+
+#include "Harness.h"
+
+#include "printout/PrintoutRenderer.h"
+#include "serial/DeviceSerialPort.h"
+#include "tools/PtyMachine.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int ProgramTimeoutMs = 60000;
+
+// The program with COM1 as `com1` and COM2 to COM9 free, its archive in
+// `archive`, and no display.
+struct Program
+{
+    QProcess process;
+    QByteArray out;
+    QByteArray err;
+
+    void Start(const QStringList &arguments, const QByteArray &com1, const QString &archive,
+               const QString &program = ZELVORIN_APP_PATH)
+    {
+        // Set here and inherited, since a process environment of QStrings
+        // would spoil a path that is not UTF-8.
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            qunsetenv(name);
+        for (int number = 1; number <= 9; ++number)
+            qputenv(PortDirectory::EnvironmentName(number).toLatin1().constData(), number == 1 ? com1 : QByteArray());
+        qputenv("ZELVORIN_ARCHIVE", QFile::encodeName(archive));
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, [this] { out += process.readAllStandardOutput(); });
+        QObject::connect(&process, &QProcess::readyReadStandardError, [this] { err += process.readAllStandardError(); });
+        process.start(program, arguments);
+    }
+    // The exit status, or -1 when a signal ended it.
+    int Wait()
+    {
+        if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, ProgramTimeoutMs))
+            process.kill();
+        process.waitForFinished();
+        out += process.readAllStandardOutput();
+        err += process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
+
+QByteArray PrintedLines(const QByteArray &received)
+{
+    return ToStrings(Printout::RenderEntries(received)).join('\n').toUtf8() + '\n';
+}
+
+struct CommandLine
+{
+    QStringList arguments;
+    int status;
+    QByteArray out; // all of standard output, or a part after "~"
+    QString err;    // a part of standard error
+};
+
+struct Reset
+{
+    QStringList arguments; // "%1" is the machine's device
+    SimulatedMachine::Scenario scenario;
+    int signal;            // sent once the printout is in, or on "*** Sende 22" for SIGKILL
+    int status;            // -1: ended by the signal
+    QStringList kept;      // the archive's file name endings; "%1" is the terminal's number
+};
+
+struct PortCase
+{
+    QString device; // what COM1 names, made afresh
+    QString access; // "uid:gid mode" for a device an ordinary user then looks at
+    QString hold;   // how the test holds the device meanwhile
+    QString said;   // in the line for COM1; %1 is the terminal's number
+};
+
+} // namespace
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(QFile::copy(ZELVORIN_APP_PATH, m_forAnyone.filePath("zelvorin")));
+        QFile::setPermissions(m_forAnyone.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<CommandLine>("row");
+        QTest::newRow("--help") << CommandLine{{"--help"}, 0, "~--reset SCHNITTSTELLE", ""};
+        QTest::newRow("--version") << CommandLine{{"--version"}, 0, "Zelvorin 1.00\n", ""};
+        QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »bogus«"};
+        QTest::newRow("--reset without a port") << CommandLine{{"--reset"}, 2, "", "--reset braucht"};
+        QTest::newRow("an unknown port name") << CommandLine{{"--reset", "COM12"}, 2, "", "»COM12«"};
+        QTest::newRow("a port without a device: at once") << CommandLine{{"--reset", "com3"}, 3, "", "COM3 ist keinem Gerät zugeordnet"};
+        QTest::newRow("a device that is missing")
+            << CommandLine{{"--reset", "ttyZZ9"}, 3, "", "(/dev/ttyZZ9) lässt sich nicht öffnen: das Gerät gibt es nicht."};
+        QTest::newRow("the window without a display") << CommandLine{{}, 5, "", "braucht eine grafische Sitzung"};
+        QTest::newRow("--ports as the window numbers them")
+            << CommandLine{{"--ports"}, 0, "COM1: %1 (festgelegt durch ZELVORIN_COM1): lässt sich öffnen\nCOM2: kein Gerät\nCOM3: kein Gerät\n"
+                                           "COM4: kein Gerät\nCOM5: kein Gerät\nCOM6: kein Gerät\nCOM7: kein Gerät\nCOM8: kein Gerät\nCOM9: kein Gerät\n", ""};
+    }
+    void commandLine()
+    {
+        QFETCH(CommandLine, row);
+        Pty pty;
+        QTemporaryDir archive;
+        Program program;
+        program.Start(row.arguments, pty.SlavePath(), archive.path());
+        QCOMPARE(program.Wait(), row.status);
+        row.out.replace("%1", pty.SlavePath());
+        QVERIFY2(row.out.startsWith('~') ? program.out.contains(row.out.mid(1)) : program.out == row.out, program.out.constData());
+        QVERIFY2(QString::fromUtf8(program.err).contains(row.err), program.err.constData());
+    }
+
+    void reset_data()
+    {
+        using S = SimulatedMachine::Scenario;
+        const QStringList com1 = {"--reset", "COM1"};
+        QTest::addColumn<Reset>("row");
+        QTest::newRow("a printout on a device path") << Reset{{"--reset", "%1"}, S::Normal, 0, 0, {"_pts_%1.bin", "_pts_%1.txt"}};
+        QTest::newRow("without the archive") << Reset{com1 + QStringList{"--no-archive"}, S::Normal, 0, 0, {}};
+        QTest::newRow("a silent machine") << Reset{com1, S::Silent, 0, 1, {}};
+        QTest::newRow("SIGINT in the data phase") << Reset{com1, S::NoFinalSyn, SIGINT, 130, {"_COM1_unvollstaendig.bin"}};
+        QTest::newRow("SIGTERM in the data phase") << Reset{com1, S::NoFinalSyn, SIGTERM, 143, {"_COM1_unvollstaendig.bin"}};
+        QTest::newRow("SIGKILL right after the SYN: the archive is whole") << Reset{com1, S::Normal, SIGKILL, -1, {"_COM1.bin", "_COM1.txt"}};
+    }
+    void reset()
+    {
+        QFETCH(Reset, row);
+        SimulatedMachine::Options options{row.scenario, 2};
+        options.pieceIntervalMs = 2;
+        PtyMachine line(options);
+        QTemporaryDir archive;
+        Program program;
+        QElapsedTimer clock;
+        QList<qint64> heard; // when each write of the program reached the machine
+        qint64 lastSent = 0;
+        connect(&line, &PtyMachine::BytesReceived, &line, [&] { heard << clock.elapsed(); });
+        connect(&line, &PtyMachine::BytesSent, &line, [&] { lastSent = clock.elapsed(); });
+        clock.start();
+        program.Start(row.arguments.replaceInStrings("%1", line.SlavePath()), QFile::encodeName(line.SlavePath()), archive.path());
+        connect(&program.process, &QProcess::readyReadStandardError, &line, [&] {
+            if (row.signal == SIGKILL && program.err.contains("*** Sende 22"))
+                program.process.kill();
+        });
+        if (row.signal == SIGINT || row.signal == SIGTERM) { // once the program has taken the whole printout
+            QVERIFY(QTest::qWaitFor([&] {
+                return line.Machine().Sent() == line.Machine().FullTransmission() && clock.elapsed() - lastSent > 20 && line.Drained();
+            }, ProgramTimeoutMs));
+            ::kill(program.process.processId(), row.signal);
+        }
+        QCOMPARE(program.Wait(), row.status);
+        const qint64 endedMs = clock.elapsed();
+
+        const QByteArray received = line.Machine().Sent();
+        QVERIFY(line.Received().endsWith('\x16'));
+        QCOMPARE(program.out, row.status == 0 || row.status == 1 ? PrintedLines(received) : QByteArray());
+        if (row.status == 0) {
+            // On the wire with the real timers: half a second between polls, the
+            // command one tick after the answer, the grace time after our SYN.
+            QVERIFY2(heard[1] - heard[0] >= 480 && heard[1] - heard[0] < 1000, qPrintable(QString::number(heard[1] - heard[0])));
+            QVERIFY2(heard[2] - heard[1] >= 5 && heard[2] - heard[1] < 200, qPrintable(QString::number(heard[2] - heard[1])));
+            QVERIFY2(endedMs - heard.last() >= 330, qPrintable(QString::number(endedMs - heard.last())));
+            QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** Warte auf Daten\n\n*** Sende 22\n"));
+        }
+        QVERIFY(row.status != 1 || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"));
+
+        const QStringList files = QDir(archive.path()).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), row.kept.size());
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            QVERIFY2(files[i].endsWith(row.kept[i].replace("%1", line.SlavePath().section('/', -1))), qPrintable(files[i]));
+            QFile file(archive.filePath(files[i]));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : QByteArray("\n" + PrintedLines(received)).replace("\n", "\r\n"));
+        }
+    }
+
+    void portsListedWithTheTruth_data()
+    {
+        const QString busy = ": belegt, ein anderes Programm";
+        QTest::addColumn<PortCase>("row");
+        QTest::newRow("a terminal") << PortCase{"pty", "", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): lässt sich öffnen"};
+        QTest::newRow("a path that does not exist") << PortCase{"missing", "", "", ": das Gerät gibt es nicht."};
+        QTest::newRow("a plain file: the system's words") << PortCase{"file", "", "", ": Inappropriate ioctl for device"};
+        for (const char *length : {"250", "251", "4000"})
+            QTest::addRow("a link %s bytes long", length) << PortCase{QString("link ") + length, "", "", ": lässt sich öffnen"};
+        QTest::newRow("a file 300 bytes deep: the true reason") << PortCase{"file 300", "", "", "der Pfad des Geräts ist zu lang"};
+        QTest::newRow("a link whose name is not UTF-8") << PortCase{"odd", "", "", ": lässt sich öffnen"};
+        QTest::newRow("held by another Zelvorin") << PortCase{"pty", "", "port", busy};
+        QTest::newRow("held by another program's flock") << PortCase{"pty", "", "flock", busy};
+        QTest::newRow("held in exclusive mode") << PortCase{"pty", "0:0 0666", "TIOCEXCL", busy};
+        QTest::newRow("only its owner may: who, and a udev rule")
+            << PortCase{"pty", "0:0 0600", "", ": keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). Eine udev-Regel"};
+        QTest::newRow("its group may: join it") << PortCase{"pty", "0:20 0660", "", "»sudo usermod -aG dialout $USER«, danach ab- und"};
+        QTest::newRow("never advise joining sudo") << PortCase{"pty", "0:27 0660", "", "nur der Eigentümer root und die Gruppe sudo"};
+        QTest::newRow("named relative to /dev: the path it opens, diagnosed")
+            << PortCase{"pts", "0:0 0600", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung."};
+    }
+    void portsListedWithTheTruth()
+    {
+        QFETCH(PortCase, row);
+        if (!row.access.isEmpty() && (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty()))
+            QSKIP("needs root and setpriv, to hand a device to an ordinary user");
+        Pty pty;
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
+        QByteArray path = row.device == "pty" ? pty.SlavePath() : row.device == "pts" ? pty.SlavePath().mid(5) : folder + '/' + row.device.toLatin1();
+        if (row.device == "odd")
+            QVERIFY(::symlink(pty.SlavePath().constData(), (path = folder + "/\xff\xfe-Automat").constData()) == 0);
+        if (row.device.contains(' ')) { // a link or a file this long, in folders as deep as it takes
+            const qsizetype length = row.device.section(' ', 1).toLongLong();
+            for (path = folder; length - path.size() - 1 > 200;)
+                ::mkdir((path += '/' + QByteArray(100, 'd')).constData(), 0700);
+            path += '/' + QByteArray(length - path.size() - 1, 'l');
+            QVERIFY(row.device.startsWith("link") ? ::symlink(pty.SlavePath().constData(), path.constData()) == 0
+                                                  : QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly));
+        }
+        const QByteArray device = pty.SlavePath();
+        QVERIFY(row.access.isEmpty() || (::chown(device.constData(), 0, row.access.section(' ', 0, 0).section(':', 1).toUInt()) == 0
+                                         && ::chmod(device.constData(), row.access.section(' ', 1).toUInt(nullptr, 8)) == 0));
+        const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        QVERIFY(row.hold != "TIOCEXCL" || ::ioctl(holder, TIOCEXCL) == 0);
+        QVERIFY(row.hold != "flock" || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+        DeviceSerialPort ours(PtyDirectory({{1, device}}));
+        QVERIFY(row.hold != "port" || (ours.SetPortNumber(1) && ours.Open()));
+
+        Program program;
+        if (row.access.isEmpty())
+            program.Start({"--ports"}, path, dir.path());
+        else // as an ordinary user, from where one may run it
+            program.Start({"--reuid=65534", "--regid=65534", "--clear-groups", m_forAnyone.filePath("zelvorin"), "--ports"}, path, dir.path(), "setpriv");
+        QCOMPARE(program.Wait(), 0);
+        ::close(holder);
+        ::unlink((folder + "/\xff\xfe-Automat").constData()); // a name QTemporaryDir cannot remove
+        const QString line = QString::fromUtf8(program.out).section('\n', 0, 0);
+        QVERIFY2(line.startsWith("COM1: ") && line.contains(row.said.replace("%1", QString::fromLatin1(device).section('/', -1))), qPrintable(line));
+        QVERIFY2(!line.contains("-aG root") && !line.contains("-aG sudo"), qPrintable(line));
+    }
+
+private:
+    QTemporaryDir m_forAnyone; // the program, where an ordinary user may run it
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"

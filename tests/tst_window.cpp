@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window offscreen: its layout, its keys, its menu, and a whole reset on
+// a pseudo-terminal with the real event loop and timers.
+
+#include "Harness.h"
+
+#include "app/Form1.h"
+#include "printout/PrintoutCopy.h"
+#include "printout/PrintoutPages.h"
+#include "printout/PrintoutRenderer.h"
+#include "tools/PtyMachine.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+template <typename T>
+T *Control(const Form1 &form, const char *name)
+{
+    return form.findChild<T *>(QLatin1StringView(name));
+}
+
+QStringList EnabledActions(const QMenu *menu)
+{
+    QStringList enabled;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator() && action->isEnabled())
+            enabled << action->text().section(' ', 0, 0).remove('&');
+    }
+    return enabled;
+}
+
+QString Clipboard()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void layoutFitsAtEveryScale_data()
+    {
+        QTest::addColumn<int>("points");
+        for (int points : {9, 12, 16})
+            QTest::addRow("%d pt", points) << points;
+    }
+
+    void layoutFitsAtEveryScale()
+    {
+        QFETCH(int, points);
+        const QFont before = QApplication::font();
+        QFont font = before;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        Form1 form{PortDirectory()};
+        QApplication::setFont(before);
+        for (int row = 0; row < 200; ++row) // a vertical scroll bar too
+            form.AppendLine(QString(Printout::PaperColumns, u'W'));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+
+        QVERIFY(form.LayoutScale() >= 1.0 && form.LayoutScale() < Form1::MaxLayoutScale);
+        for (const QLabel *label : form.findChildren<QLabel *>())
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
+        const auto *list = Control<QListView>(form, "List1");
+        QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QCOMPARE(form.width(), qRound(Form1::ClientWidthTwips * form.LayoutScale() / Form1::TwipsPerPixel));
+        // The button has the focus; Tab goes on to the list, then to the port field.
+        for (const char *next : {"Command1", "List1", "Combo1"}) {
+            QCOMPARE(form.focusWidget()->objectName(), QString(next));
+            QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+        }
+    }
+
+    void selectorTakesWhatIsTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("COM stays COM, no completion to COM1") << "COM";
+        QTest::newRow("c stays c") << "c";
+    }
+
+    void selectorTakesWhatIsTyped()
+    {
+        QFETCH(QString, typed);
+        Pty first;
+        Pty fifth;
+        Form1 form(PtyDirectory({{1, first.SlavePath()}, {5, fifth.SlavePath()}}));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *combo = Control<QComboBox>(form, "Combo1");
+        QCOMPARE(combo->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(combo->itemData(1, Qt::ToolTipRole).toString(), fifth.SlavePath() + " – festgelegt durch ZELVORIN_COM5");
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo, typed);
+        QCOMPARE(form.SelectorText(), typed);
+        QTest::keyClick(combo, Qt::Key_Down); // choosing from the list still works
+        QCOMPARE(form.SelectorText(), QStringLiteral("COM5"));
+    }
+
+    void wholeResetOnPseudoTerminal()
+    {
+        SimulatedMachine::Options options{SimulatedMachine::Scenario::Normal, 2};
+        options.pieceIntervalMs = 2;
+        PtyMachine machine(options);
+        QTemporaryDir archive;
+        Form1 form(PtyDirectory({{1, QFile::encodeName(machine.SlavePath())}}), PrintoutArchive(archive.path()));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *button = Control<QPushButton>(form, "Command1");
+        // While the printout comes in: Tab stays out of the port field, and the
+        // menu offers no dialog that would hold the reset up.
+        QStringList duringReset;
+        connect(&machine, &PtyMachine::BytesSent, &form, [&] {
+            if (!duringReset.isEmpty() || machine.Machine().CurrentPhase() != SimulatedMachine::Phase::Printing)
+                return;
+            QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
+            duringReset = EnabledActions(form.ListMenu()) << form.focusWidget()->objectName()
+                                                          << QString::number(Control<QComboBox>(form, "Combo1")->isEnabled());
+            form.ListMenu()->close();
+        });
+
+        QTest::keyClick(button, Qt::Key_Space); // returns when the reset is over
+
+        QCOMPARE(duringReset, (QStringList{"Ausdruck", "Archivordner", "List1", "0"}));
+        const QByteArray rx = form.State().RxBuffer;
+        QCOMPARE(rx, machine.Machine().FullTransmission());
+        QCOMPARE(machine.Received(), "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16");
+        QCOMPARE(ToStrings(form.Entries()), QStringList({"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
+                                                         "*** Warte auf Daten", "", "*** Sende 22"})
+                                                + ToStrings(Printout::RenderEntries(rx)));
+        QVERIFY(button->isEnabled() && Control<QComboBox>(form, "Combo1")->isEnabled());
+        QCOMPARE(form.focusWidget(), button); // Space starts the next try, Tab leads to the list
+        QTest::keyClick(button, Qt::Key_Tab);
+        QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("List1"));
+
+        QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
+        QGuiApplication::clipboard()->clear();
+        form.ListMenu()->actions().first()->trigger();
+        QTRY_COMPARE(Clipboard(), Printout::ClipboardText(form.Entries()));
+        form.ListMenu()->close();
+    }
+
+    void copyOnKeyRelease_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QString>("copied"); // null: nothing is copied
+
+        const QStringList entries = {"*** Sende 22", "AB", " ", "", "**x", "***x", "Münze 2 €"};
+        const QString text = "AB\r\n \r\n\r\n**x\r\nMünze 2 €\r\n";
+        QTest::newRow("C copies") << int(Qt::Key_C) << int(Qt::NoModifier) << entries << text;
+        QTest::newRow("Ctrl+C copies everything, not the current entry") << int(Qt::Key_C) << int(Qt::ControlModifier) << entries << text;
+        QTest::newRow("Shift+C copies") << int(Qt::Key_C) << int(Qt::ShiftModifier) << entries << text;
+        QTest::newRow("Alt+C copies") << int(Qt::Key_C) << int(Qt::AltModifier) << entries << text;
+        QTest::newRow("an empty list leaves an empty text") << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{} << "";
+        QTest::newRow("another key copies nothing") << int(Qt::Key_X) << int(Qt::NoModifier) << entries << QString();
+        QTest::newRow("Ctrl+Insert copies nothing") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << entries << QString();
+    }
+
+    void copyOnKeyRelease()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QStringList, entries);
+        QFETCH(QString, copied);
+
+        Form1 form{PortDirectory()};
+        for (const QString &entry : std::as_const(entries))
+            form.AppendLine(entry);
+        auto *list = Control<QListView>(form, "List1");
+        QTRY_COMPARE(list->model()->rowCount(), entries.size());
+        list->setCurrentIndex(list->model()->index(1, 0));
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(Clipboard(), QStringLiteral("before")); // held, not yet released
+        QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (copied.isNull())
+            QCOMPARE(Clipboard(), QStringLiteral("before"));
+        else
+            QTRY_COMPARE(Clipboard(), copied);
+    }
+
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
