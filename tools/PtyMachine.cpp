@@ -131,9 +131,13 @@ void PtyMachine::Pump()
 void PtyMachine::OnWritable()
 {
     while (!m_unwritten.isEmpty()) {
-        const ssize_t n = ::write(m_master, m_unwritten.constData(), m_unwritten.size());
+        const ssize_t n = ::write(m_master, m_unwritten.constData() + m_written, m_unwritten.size() - m_written);
         if (n > 0) {
-            m_unwritten.remove(0, n);
+            // Taken a few KiB at a time: dropping them from the front would move all the rest each time.
+            if ((m_written += n) == m_unwritten.size()) {
+                m_unwritten.clear();
+                m_written = 0;
+            }
             continue;
         }
         if (n < 0 && errno == EINTR)
