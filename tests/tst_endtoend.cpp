@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int StepTimeoutMs = 30000;
+constexpr int StepTimeoutMs = 15000;
 
 QByteArray Contents(const QString &path)
 {

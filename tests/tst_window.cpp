@@ -128,7 +128,9 @@ private slots:
             form.ListMenu()->close();
         });
 
+        QTimer::singleShot(15000, &form, &QWidget::close); // a reset that never ends fails here, not at the time-out
         QTest::keyClick(button, Qt::Key_Space); // returns when the reset is over
+        QVERIFY(!form.State().QuitRequested);
 
         QCOMPARE(duringReset, (QStringList{"Ausdruck", "Archivordner", "List1", "0"}));
         const QByteArray rx = form.State().RxBuffer;
@@ -189,6 +191,9 @@ private slots:
             QCOMPARE(Clipboard(), QStringLiteral("before"));
         else
             QTRY_COMPARE(Clipboard(), copied);
+        // Without a printout or an archive, the list's menu has nothing to offer.
+        QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(EnabledActions(form.ListMenu()), entries.isEmpty() ? QStringList() : QStringList({"Ausdruck", "Als", "Drucken", "Als"}));
     }
 
 };

@@ -103,6 +103,7 @@ void SimulatedMachine::Receive(QByteArrayView bytes, qint64 nowMs)
             if (m_options.scenario != Scenario::Silent && m_polls == m_options.answerAtPoll) {
                 Log(nowMs, QStringLiteral("answering poll %1").arg(m_polls));
                 m_outgoing = m_options.header;
+                m_answerAtMs = nowMs + m_options.answerDelayMs;
                 m_phase = Phase::ReadingCommand;
             }
             break;
@@ -147,7 +148,7 @@ QByteArray SimulatedMachine::Transmit(qint64 nowMs)
 {
     qsizetype available = m_released;
     if (m_phase == Phase::ReadingCommand) {
-        available = m_outgoing.size();
+        available = nowMs >= m_answerAtMs ? m_outgoing.size() : m_released;
     } else if (m_phase == Phase::Printing) {
         const qint64 pieces = m_options.pieceIntervalMs == 0
             ? m_outgoing.size()
@@ -177,7 +178,7 @@ QByteArray SimulatedMachine::Transmit(qint64 nowMs)
 std::optional<qint64> SimulatedMachine::NextTransmitMs() const
 {
     if (m_phase == Phase::ReadingCommand && m_released < m_outgoing.size())
-        return 0; // the answer goes out at once
+        return m_answerAtMs;
     if (m_phase != Phase::Printing)
         return std::nullopt;
     const qint64 piecesOut = (m_released - m_options.header.size()) / m_options.pieceBytes;

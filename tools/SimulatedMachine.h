@@ -26,6 +26,7 @@ public:
     {
         Scenario scenario = Scenario::Normal;
         int answerAtPoll = 3;            // answer the k-th ENQ
+        int answerDelayMs = 0;           // this long after it
         QByteArray header = DefaultHeader();
         QByteArray printout = DefaultPrintout();
         int pieceBytes = 32;             // about the pace of 9600 baud:
@@ -75,6 +76,7 @@ private:
     QByteArray m_command;
     QByteArray m_outgoing;     // what the machine will send, in order
     qsizetype m_released = 0;  // how much of m_outgoing has been handed out
+    qint64 m_answerAtMs = 0;
     qint64 m_printStartMs = 0;
     QByteArray m_sent;
     std::function<void(const QString &)> m_log;
