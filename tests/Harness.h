@@ -35,17 +35,12 @@ inline QByteArray EveryByte()
     return bytes + "\r\n\n\r";
 }
 
-struct SimulatedClock
-{
-    qint64 nowMs = 0;
-};
-
 // A port wired to a SimulatedMachine: every operation is noted, every write
-// stamped with the simulated time.
+// stamped with the simulated time (`clock`, in milliseconds).
 class FakePort final : public SerialPort
 {
 public:
-    FakePort(SimulatedMachine &machine, SimulatedClock &clock) : m_machine(machine), m_clock(clock) {}
+    FakePort(SimulatedMachine &machine, qint64 &clock) : m_machine(machine), m_clock(clock) {}
 
     QStringList calls;
     QByteArray wire;
@@ -65,8 +60,8 @@ public:
         if (!Usable())
             return false;
         wire += bytes;
-        writeTimes << m_clock.nowMs;
-        m_machine.Receive(bytes, m_clock.nowMs);
+        writeTimes << m_clock;
+        m_machine.Receive(bytes, m_clock);
         return true;
     }
     bool Read(QByteArray &into) override
@@ -74,21 +69,17 @@ public:
         ++m_reads;
         if (!Usable() || m_machine.HungUp())
             return false;
-        into = m_machine.Transmit(m_clock.nowMs);
+        into = m_machine.Transmit(m_clock);
         return true;
     }
     OpenError LastOpenError() const override { return {}; }
 
 private:
-    bool Note(const QString &call, bool result = true)
-    {
-        calls << call;
-        return result;
-    }
+    bool Note(const QString &call, bool result = true) { return calls << call, result; }
     bool Usable() const { return m_open && m_reads < failAfterReads; }
 
     SimulatedMachine &m_machine;
-    SimulatedClock &m_clock;
+    qint64 &m_clock;
     bool m_open = false;
     int16_t m_number = 0;
     int m_reads = 0;
@@ -103,8 +94,7 @@ public:
     // many in a row, the user closes the window.
     static constexpr int IdleWaitLimit = 1000;
 
-    FakeResetHost(SerialPort &port, SimulatedMachine &machine, SimulatedClock &clock)
-        : m_port(port), m_machine(machine), m_clock(clock) {}
+    FakeResetHost(SerialPort &port, SimulatedMachine &machine, qint64 &clock) : m_port(port), m_machine(machine), m_clock(clock) {}
 
     MainWindowState state;
     QStringList list;
@@ -124,7 +114,7 @@ public:
     void SetTimerEnabled(bool enabled) override
     {
         if (enabled && !m_timerEnabled)
-            m_nextTickMs = m_clock.nowMs + TickIntervalMs;
+            m_nextTickMs = m_clock + TickIntervalMs;
         m_timerEnabled = enabled;
     }
     void CloseWindow() override { ++closeCalls; }
@@ -139,14 +129,14 @@ public:
         std::optional<qint64> wake = m_machine.NextTransmitMs();
         if (m_timerEnabled && (!wake || m_nextTickMs < *wake))
             wake = m_nextTickMs;
-        if (wake && *wake > m_clock.nowMs) {
-            m_clock.nowMs = *wake;
+        if (wake && *wake > m_clock) {
+            m_clock = *wake;
             m_stalledWaits = 0;
         } else if (++m_stalledWaits > IdleWaitLimit) {
             userGaveUp = true;
             state.QuitRequested = true;
         }
-        if (m_timerEnabled && m_clock.nowMs >= m_nextTickMs) {
+        if (m_timerEnabled && m_clock >= m_nextTickMs) {
             state.TickMs += TickIntervalMs;
             m_nextTickMs += TickIntervalMs;
         }
@@ -154,7 +144,7 @@ public:
 private:
     SerialPort &m_port;
     SimulatedMachine &m_machine;
-    SimulatedClock &m_clock;
+    qint64 &m_clock;
     bool m_timerEnabled = false;
     qint64 m_nextTickMs = 0;
     int m_stalledWaits = 0;
@@ -175,11 +165,7 @@ public:
         ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
         m_path = QByteArray(name);
     }
-    ~Pty()
-    {
-        Close(m_master);
-        Close(m_slave);
-    }
+    ~Pty() { Close(m_master), Close(m_slave); }
     Q_DISABLE_COPY(Pty)
 
     QByteArray SlavePath() const { return m_path; }

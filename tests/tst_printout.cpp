@@ -6,8 +6,13 @@
 #include "printout/PrintoutRenderer.h"
 #include "printout/Windows1252.h"
 
-#include <QtGui>
-#include <QtTest>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
 
 using Lines = QList<QByteArray>;
 

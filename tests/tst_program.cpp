@@ -11,7 +11,14 @@
 #include "serial/DeviceSerialPort.h"
 #include "tools/PtyMachine.h"
 
-#include <QtTest>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/file.h>
@@ -209,7 +216,6 @@ private slots:
     {
         const QString busy = ": belegt, ein anderes Programm";
         QTest::addColumn<PortCase>("row");
-        QTest::newRow("a terminal") << PortCase{"pty", "", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): lässt sich öffnen"};
         QTest::newRow("a path that does not exist") << PortCase{"missing", "", "", ": das Gerät gibt es nicht."};
         QTest::newRow("a plain file: the system's words") << PortCase{"file", "", "", ": Inappropriate ioctl for device"};
         for (const char *length : {"250", "251", "4000"})

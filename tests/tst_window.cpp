@@ -10,8 +10,17 @@
 #include "printout/PrintoutRenderer.h"
 #include "tools/PtyMachine.h"
 
-#include <QtTest>
-#include <QtWidgets>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -29,11 +38,6 @@ QStringList EnabledActions(const QMenu *menu)
             enabled << action->text().section(' ', 0, 0).remove('&');
     }
     return enabled;
-}
-
-QString Clipboard()
-{
-    return QGuiApplication::clipboard()->text();
 }
 
 } // namespace
@@ -148,7 +152,7 @@ private slots:
         QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
         QGuiApplication::clipboard()->clear();
         form.ListMenu()->actions().first()->trigger();
-        QTRY_COMPARE(Clipboard(), Printout::ClipboardText(form.Entries()));
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), Printout::ClipboardText(form.Entries()));
         form.ListMenu()->close();
     }
 
@@ -185,12 +189,12 @@ private slots:
         list->setCurrentIndex(list->model()->index(1, 0));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(Clipboard(), QStringLiteral("before")); // held, not yet released
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before")); // held, not yet released
         QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         if (copied.isNull())
-            QCOMPARE(Clipboard(), QStringLiteral("before"));
+            QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
         else
-            QTRY_COMPARE(Clipboard(), copied);
+            QTRY_COMPARE(QGuiApplication::clipboard()->text(), copied);
         // Without a printout or an archive, the list's menu has nothing to offer.
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), entries.isEmpty() ? QStringList() : QStringList({"Ausdruck", "Als", "Drucken", "Als"}));

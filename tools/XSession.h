@@ -110,6 +110,12 @@ public:
     qint64 StartupMs() const { return m_startupMs; }
 
     void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key", "--delay", "50"} + keys); }
+    // Keys for the program's window, once it has the focus again (after a dialog, say).
+    void KeysToWindow(const QStringList &keys)
+    {
+        Tool("xdotool", {"windowfocus", "--sync", m_window});
+        Keys(keys);
+    }
     void Type(const QString &text) { Tool("xdotool", {"type", "--delay", "20", text}); }
 
     QByteArray Clipboard() { return Tool("xclip", {"-o", "-selection", "clipboard", "-t", "UTF8_STRING"}); }
