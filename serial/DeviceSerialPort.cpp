@@ -126,17 +126,17 @@ bool DeviceSerialPort::SetSettings(const QString &settings)
     if (!parsed)
         return false;
     m_settings = *parsed;
-    return !m_port.isOpen() || ApplySettings();
+    ApplySettings();
+    return true;
 }
 
-bool DeviceSerialPort::ApplySettings()
+void DeviceSerialPort::ApplySettings()
 {
     // Before the open these only record the values; QSerialPort applies them then.
-    const bool baud = m_port.setBaudRate(m_settings.baudRate);
-    const bool parity = m_port.setParity(m_settings.parity);
-    const bool data = m_port.setDataBits(m_settings.dataBits);
-    const bool stop = m_port.setStopBits(m_settings.stopBits);
-    return baud && parity && data && stop;
+    m_port.setBaudRate(m_settings.baudRate);
+    m_port.setParity(m_settings.parity);
+    m_port.setDataBits(m_settings.dataBits);
+    m_port.setStopBits(m_settings.stopBits);
 }
 
 bool DeviceSerialPort::SetDtr(bool on)

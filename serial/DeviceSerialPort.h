@@ -31,7 +31,7 @@ public:
 
 private:
     bool Usable() const { return m_port.isOpen() && !m_lost; }
-    bool ApplySettings();
+    void ApplySettings();
     void OnError(QSerialPort::SerialPortError error);
 
     PortDirectory m_directory;
