@@ -28,6 +28,7 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QStyleOptionViewItem>
 #include <QUrl>
 #include <QtConcurrent>
 
@@ -66,13 +67,16 @@ QLabel *MakeLabel(const QString &text, QWidget *parent)
 
 constexpr int ListLayoutBatch = 50000;
 
-// How wide the list must be to show a line of the machine's paper whole,
-// with room for its frame, its scroll bar and the margins of an entry.
+// How wide the list must be to show a line of the machine's paper whole: an
+// entry as the style measures it, the frame, and room for the scroll bar.
 int ListWidthForPaperLine(const QListView &list)
 {
-    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
-    return list.fontMetrics().horizontalAdvance(QString(Printout::PaperColumns, u'W')) + 2 * margin
-        + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
+    QStyleOptionViewItem entry;
+    entry.initFrom(&list);
+    entry.features = QStyleOptionViewItem::HasDisplay;
+    entry.text = QString(Printout::PaperColumns, u'W');
+    const int width = list.style()->sizeFromContents(QStyle::CT_ItemViewItem, &entry, QSize(), &list).width();
+    return width + 2 * list.frameWidth() + list.verticalScrollBar()->sizeHint().width();
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <pty.h>
 #include <unistd.h>
@@ -29,9 +30,8 @@ inline QStringList ToStrings(const ListEntries &entries)
 // Every byte value once, then line ends of both kinds.
 inline QByteArray EveryByte()
 {
-    QByteArray bytes;
-    for (int value = 0; value < 256; ++value)
-        bytes += char(value);
+    QByteArray bytes(256, Qt::Uninitialized);
+    std::iota(bytes.begin(), bytes.end(), '\0');
     return bytes + "\r\n\n\r";
 }
 

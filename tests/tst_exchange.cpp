@@ -191,17 +191,6 @@ private slots:
         QCOMPARE(bench.host.closeCalls, 1);
     }
 
-    void endlessDataIsCutOffAtTheBound()
-    {
-        Bench bench(Machine(Scenario::NoFinalSyn, 1, 8 << 20, 1, QByteArray(ResetProtocol::RxLimitBytes, 'x')));
-        RunReset(bench.host);
-        const QByteArray &rx = bench.host.state.RxBuffer;
-        QCOMPARE(rx.size(), ResetProtocol::RxLimitBytes);
-        QVERIFY(bench.machine.Sent().startsWith(rx) && bench.port.wire.endsWith(Syn));
-        const QStringList &list = bench.host.list;
-        QCOMPARE(list.mid(list.indexOf(SynSent)), QStringList({SynSent, "*** Daten nach 64 MiB abgeschnitten"}) + ToStrings(Printout::RenderEntries(rx)));
-    }
-
     void archive_data()
     {
         QTest::addColumn<Options>("options");

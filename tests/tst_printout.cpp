@@ -58,15 +58,12 @@ private slots:
         QTest::newRow("DEL and bytes above it stay") << QByteArray("!\x7f\xe9\xff\r") << Lines{"\x7f\xe9\xff", ""};
         QTest::newRow("CR LF: the line, then a space") << QByteArray("!AB\r\n") << Lines{"AB", " ", ""};
         QTest::newRow("line of only fillers becomes a space") << QByteArray("!@@@\r") << Lines{" ", ""};
-        QTest::newRow("24 columns stay one entry") << QByteArray("!" + a24 + "\r") << Lines{a24, ""};
-        QTest::newRow("very long line: 24, then all the rest") << QByteArray("!" + a24 + QByteArray(100, 'b') + "\r")
-                                                               << Lines{a24, QByteArray(100, 'b'), ""};
-        QTest::newRow("ä alone gives an empty entry") << QByteArray("!\xe4\r") << Lines{"", ""};
-        QTest::newRow("äK1Fabc gives abc") << QByteArray("!\xe4K1Fabc\r") << Lines{"abc", ""};
+        QTest::newRow("24 columns stay one entry; a longer line: 24, then all the rest")
+            << QByteArray("!" + a24 + "\r" + a24 + QByteArray(100, 'b') + "\r") << Lines{a24, a24, QByteArray(100, 'b'), ""};
+        QTest::newRow("ä alone gives an empty entry, äK1Fabc gives abc") << QByteArray("!\xe4\r\xe4K1Fabc\r") << Lines{"", "abc", ""};
         QTest::newRow("K1gabc and K1fabc stay: no hex digit") << QByteArray("!K1gabc\rK1fabc\rK:0x\rKA@x\r")
                                                               << Lines{"K1gabc", "K1fabc", "K:0x", "KAx", ""};
-        QTest::newRow("K9A and K0F are prefixes") << QByteArray("!K9Ax\rK0Fy\r") << Lines{"x", "y", ""};
-        QTest::newRow("K5 stays: too short for a prefix") << QByteArray("!K5\r") << Lines{"K5", ""};
+        QTest::newRow("K9A and K0F are prefixes, K5 is too short for one") << QByteArray("!K9Ax\rK0Fy\rK5\r") << Lines{"x", "y", "K5", ""};
         QTest::newRow("only one ä is removed") << QByteArray("!\xe4\xe4x\r") << Lines{"\xe4x", ""};
         QTest::newRow("prefix removed before the width is measured") << QByteArray("!\xe4K12" + a24 + "\r") << Lines{a24, ""};
         QTest::newRow("trailing text without a line end is shown, with prefix removal and the split")

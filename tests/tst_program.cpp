@@ -228,6 +228,7 @@ private slots:
         QTest::newRow("only its owner may: who, and a udev rule")
             << PortCase{"pty", "0:0 0600", "", ": keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). Eine udev-Regel"};
         QTest::newRow("its group may: join it") << PortCase{"pty", "0:20 0660", "", "»sudo usermod -aG dialout $USER«, danach ab- und"};
+        QTest::newRow("its group may, and run it too") << PortCase{"pty", "0:20 0770", "", "»sudo usermod -aG dialout $USER«"};
         QTest::newRow("never advise joining sudo") << PortCase{"pty", "0:27 0660", "", "nur der Eigentümer root und die Gruppe sudo"};
         QTest::newRow("named relative to /dev: the path it opens, diagnosed")
             << PortCase{"pts", "0:0 0600", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung."};

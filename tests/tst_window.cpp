@@ -17,7 +17,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +31,17 @@ T *Control(const Form1 &form, const char *name)
 {
     return form.findChild<T *>(QLatin1StringView(name));
 }
+
+// A style that keeps wide margins around the text of list entries.
+class WideMargins final : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        return metric == PM_FocusFrameHMargin ? 60 : QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 QStringList EnabledActions(const QMenu *menu)
 {
@@ -50,32 +63,37 @@ private slots:
     void layoutFitsAtEveryScale_data()
     {
         QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("wideMargins"); // around a list entry's text, as the style has it
         for (int points : {9, 12, 16})
-            QTest::addRow("%d pt", points) << points;
+            QTest::addRow("%d pt", points) << points << false;
+        QTest::newRow("9 pt, a style with wide margins in lists") << 9 << true;
     }
 
     void layoutFitsAtEveryScale()
     {
         QFETCH(int, points);
-        const QFont before = QApplication::font();
-        QFont font = before;
+        QFETCH(bool, wideMargins);
+        const auto restore = qScopeGuard([font = QApplication::font(), style = QApplication::style()->name()] {
+            QApplication::setFont(font);
+            QApplication::setStyle(style);
+        });
+        QFont font = QApplication::font();
         font.setPointSize(points);
         QApplication::setFont(font);
+        if (wideMargins)
+            QApplication::setStyle(new WideMargins(QStringLiteral("fusion")));
         Form1 form{PortDirectory()};
-        QApplication::setFont(before);
         for (int row = 0; row < 200; ++row) // a vertical scroll bar too
             form.AppendLine(QString(Printout::PaperColumns, u'W'));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
-        QVERIFY(form.LayoutScale() >= 1.0 && form.LayoutScale() < Form1::MaxLayoutScale);
         for (const QLabel *label : form.findChildren<QLabel *>())
             QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         QCOMPARE(form.minimumSize(), form.maximumSize());
-        QCOMPARE(form.width(), qRound(Form1::ClientWidthTwips * form.LayoutScale() / Form1::TwipsPerPixel));
         // The button has the focus; Tab goes on to the list, then to the port field.
         for (const char *next : {"Command1", "List1", "Combo1"}) {
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
@@ -94,19 +112,19 @@ private slots:
     {
         QFETCH(QString, typed);
         Pty first;
-        Pty fifth;
-        Form1 form(PtyDirectory({{1, first.SlavePath()}, {5, fifth.SlavePath()}}));
+        Pty ninth;
+        Form1 form(PtyDirectory({{1, first.SlavePath()}, {9, ninth.SlavePath()}}));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto *combo = Control<QComboBox>(form, "Combo1");
         QCOMPARE(combo->currentText(), QStringLiteral("COM1"));
-        QCOMPARE(combo->itemData(1, Qt::ToolTipRole).toString(), fifth.SlavePath() + " – festgelegt durch ZELVORIN_COM5");
+        QCOMPARE(combo->itemData(1, Qt::ToolTipRole).toString(), ninth.SlavePath() + " – festgelegt durch ZELVORIN_COM9");
         combo->setFocus();
         combo->lineEdit()->selectAll();
         QTest::keyClicks(combo, typed);
         QCOMPARE(form.SelectorText(), typed);
         QTest::keyClick(combo, Qt::Key_Down); // choosing from the list still works
-        QCOMPARE(form.SelectorText(), QStringLiteral("COM5"));
+        QCOMPARE(form.SelectorText(), QStringLiteral("COM9"));
     }
 
     void wholeResetOnPseudoTerminal()
