@@ -73,6 +73,7 @@ int ListWidthForPaperLine(const QListView &list)
 {
     QStyleOptionViewItem entry;
     entry.initFrom(&list);
+    entry.font = list.font(); // the option's own font, not the application's, sets the text
     entry.features = QStyleOptionViewItem::HasDisplay;
     entry.text = QString(Printout::PaperColumns, u'W');
     const int width = list.style()->sizeFromContents(QStyle::CT_ItemViewItem, &entry, QSize(), &list).width();

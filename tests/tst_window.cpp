@@ -39,7 +39,7 @@ public:
     using QProxyStyle::QProxyStyle;
     int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
     {
-        return metric == PM_FocusFrameHMargin ? 60 : QProxyStyle::pixelMetric(metric, option, widget);
+        return metric == PM_FocusFrameHMargin ? 100 : QProxyStyle::pixelMetric(metric, option, widget);
     }
 };
 
