@@ -90,6 +90,8 @@ QByteArray PrintoutArchive::PrintoutText(const QByteArray &received)
     QByteArray text = lineEnd;
     text.reserve(received.size() + received.size() / 8);
     Printout::RenderLines(received, [&](QByteArrayView line) {
+        if (line.startsWith(Printout::StatusPrefix)) // the copy leaves these out too
+            return;
         Printout::AppendWindows1252AsUtf8(line, text);
         text += lineEnd;
     });

@@ -196,7 +196,8 @@ private slots:
         QTest::addColumn<Options>("options");
         QTest::addColumn<QString>("folder"); // below a fresh one that holds a plain file "file"
         QTest::addColumn<QStringList>("kept");
-        QTest::newRow("every byte as received, and the text C copies") << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << "A" << QStringList{".bin", ".txt"};
+        QTest::newRow("every byte as received, and the text C copies, without lines like status lines")
+            << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A" << QStringList{".bin", ".txt"};
         QTest::newRow("closed in the data phase: the bytes so far, marked incomplete") << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A"
                                                                                        << QStringList{"_unvollstaendig.bin"};
         QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{};
