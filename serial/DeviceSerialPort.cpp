@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -78,8 +77,7 @@ bool DeviceSerialPort::Open()
 
     // Opened by its real path: links of any length and name lead to a short
     // one, and the lock file then matches other programs' for the same device.
-    char canonical[PATH_MAX];
-    const QByteArray path = ::realpath(device->path.constData(), canonical) ? QByteArray(canonical) : device->path;
+    const QByteArray path = PortDirectory::CanonicalPath(device->path);
     if (QFile::encodeName(QFile::decodeName(path)) != path || !LockFileNameFits(path)) {
         m_openError = {OpenError::Kind::Other,
                        QStringLiteral("der Pfad des Geräts ist zu lang oder kein UTF-8: %1").arg(QFile::decodeName(path))};

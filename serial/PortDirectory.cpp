@@ -42,12 +42,6 @@ std::tuple<bool, QString, qulonglong, QString> SortKey(const PortDevice &device)
     return {!onBoard, stem, number, name};
 }
 
-QByteArray CanonicalPath(const QByteArray &path)
-{
-    char resolved[PATH_MAX];
-    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : path;
-}
-
 PortDevice SystemDevice(const QSerialPortInfo &info)
 {
     return {info.portName(), QFile::encodeName(info.systemLocation()), SystemDescription(info)};
@@ -71,6 +65,12 @@ std::optional<QByteArray> PortDirectory::FromEnvironment(const QString &name)
     if (!qEnvironmentVariableIsSet(key.constData()))
         return std::nullopt;
     return qgetenv(key.constData());
+}
+
+QByteArray PortDirectory::CanonicalPath(const QByteArray &path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : path;
 }
 
 QByteArray PortDirectory::ResolvePath(const QByteArray &name)

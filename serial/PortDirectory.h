@@ -46,6 +46,8 @@ public:
     // A device named the way the port opens it: "ttyUSB0" is /dev/ttyUSB0,
     // "./x" and "../x" are relative to the working folder.
     static QByteArray ResolvePath(const QByteArray &name);
+    // The path with every link followed, or as it is where that fails.
+    static QByteArray CanonicalPath(const QByteArray &path);
 
     std::optional<PortDevice> Device(int number) const;
     void SetDevice(int number, const PortDevice &device);
