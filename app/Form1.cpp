@@ -110,6 +110,9 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
                        "über X oben rechts und danach ggf. das Programm neu starten."),
         this);
     Label8 = MakeLabel(QStringLiteral("Neuere Versionen: beim Zelvorin-Projekt"), this);
+    StatusLine = MakeLabel(QString(), this);
+    StatusLine->setAccessibleName(QStringLiteral("Status"));
+    StatusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     List1 = new QListView(this);
     List1->setModel(&m_list);
     List1->setUniformItemSizes(true);
@@ -161,6 +164,7 @@ void Form1::LayOutControls()
         {Command1, "Command1", {600, 2040, 3015, 495}}, {Label5, "Label5", {480, 3360, 3255, 615}},
         {Label6, "Label6", {480, 4080, 3255, 1695}},    {Label4, "Label4", {480, 5760, 3255, 1335}},
         {Label8, "Label8", {480, 7200, 3375, 255}},     {List1, "List1", {4080, 360, 3495, 7080}},
+        {StatusLine, "StatusLine", {480, 2640, 3255, 615}},
     };
 
     // The geometry was drawn for a narrower font than most desktops use. Rather
@@ -171,7 +175,7 @@ void Form1::LayOutControls()
     const auto allFit = [&](double scale) {
         for (const auto &[widget, name, box] : controls) {
             const auto *label = qobject_cast<QLabel *>(widget);
-            if (label && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
+            if (label && label != StatusLine && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
                 return false;
             if (widget == List1 && ToPixels(box.width, scale) < listNeeds)
                 return false;

@@ -91,6 +91,8 @@ private:
     QLabel *Label5;
     QLabel *Label6;
     QLabel *Label8;
+    // How the last reset and the last action on its printout ended.
+    QLabel *StatusLine;
     QComboBox *Combo1;
     QPushButton *Command1;
     QListView *List1;
