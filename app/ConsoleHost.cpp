@@ -5,19 +5,29 @@
 #include "reset/ResetExchange.h"
 #include "serial/PortDiagnostics.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-ConsoleHost::ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive)
+ConsoleHost::ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive,
+                         int timeoutSeconds, bool outputOpen)
     : m_port(std::move(directory))
     , m_number(number)
     , m_portName(std::move(portName))
     , m_archive(std::move(archive))
+    , m_outputOpen(outputOpen)
 {
     m_timer.setInterval(TickIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { m_state.TickMs += TickIntervalMs; });
     QObject::connect(&m_signals, &TerminationSignals::Received, [this](int signal) {
         m_signal = signal;
+        m_state.QuitRequested = true;
+    });
+    m_stall.setSingleShot(true);
+    m_stall.setInterval(std::chrono::seconds(timeoutSeconds));
+    QObject::connect(&m_stall, &QTimer::timeout, [this] {
+        m_timedOut = true;
         m_state.QuitRequested = true;
     });
 }
@@ -28,25 +38,66 @@ int ConsoleHost::Run()
     m_port.SetPortNumber(m_number);
     if (!m_port.Open()) {
         const std::optional<PortDevice> device = m_port.Directory().Device(m_number);
-        const QString why = device ? PortDiagnostic(m_number, *device, m_port.LastOpenError())
-                                   : QStringLiteral("zelvorin: COM%1 ist keinem Gerät zugeordnet.").arg(m_number);
+        const QString why = device ? PortDiagnostic(ResetRecord::PortLabel(m_portName, DevicePath()), *device, m_port.LastOpenError())
+                                   : QStringLiteral("zelvorin: %1 ist keinem Gerät zugeordnet.").arg(m_portName);
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return CannotOpen;
     }
     m_port.Close();
 
-    RunReset(*this);
-    std::fflush(stdout);
-    if (m_signal != 0)
-        return 128 + m_signal;
-    if (m_state.DataEnded)
+    const ResetRecord record = RunReset(*this);
+    const bool printed = Print(record);
+    std::fprintf(stderr, "zelvorin: %s\n", qPrintable(record.Summary()));
+    if (!printed)
+        return OutputFailed;
+    switch (record.dataEnd) {
+    case ResetRecord::DataEnd::Syn:
         return Printed;
-    return m_state.RxBuffer.size() >= ResetProtocol::RxLimitBytes ? CutOff : NoAnswer;
+    case ResetRecord::DataEnd::CutOff:
+        return CutOff;
+    case ResetRecord::DataEnd::Stopped:
+        if (m_signal != 0)
+            return 128 + m_signal;
+        if (m_timedOut) {
+            std::fprintf(stderr, "zelvorin: %lld s lang kamen keine Daten mehr.\n",
+                         static_cast<long long>(m_stall.intervalAsDuration().count() / 1000));
+            return TimedOut;
+        }
+        break;
+    case ResetRecord::DataEnd::None:
+        break;
+    }
+    return NoAnswer;
+}
+
+bool ConsoleHost::Print(const ResetRecord &record)
+{
+    if (!record.HasPrintout())
+        return true;
+    QByteArray text;
+    text.reserve(record.lines.Characters() + record.lines.size());
+    record.lines.ForEach([&text](QStringView line) { text += line.toUtf8() + '\n'; });
+    errno = 0;
+    const bool written = m_outputOpen && std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size())
+        && std::fflush(stdout) == 0;
+    if (written)
+        return true;
+    const QString where = record.archive.textPath.isEmpty() ? QString()
+                                                            : QStringLiteral(" Er liegt im Archiv: %1").arg(record.archive.textPath);
+    std::fprintf(stderr, "zelvorin: Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben (%s).%s\n",
+                 m_outputOpen ? std::strerror(errno != 0 ? errno : EIO) : "sie ist geschlossen", qPrintable(where));
+    return false;
 }
 
 QString ConsoleHost::SelectorText() const
 {
     return QStringLiteral("COM%1").arg(m_number);
+}
+
+QString ConsoleHost::DevicePath() const
+{
+    const std::optional<PortDevice> device = m_port.Directory().Device(m_number);
+    return device ? device->ShownPath() : QString();
 }
 
 void ConsoleHost::SetTimerEnabled(bool enabled)
@@ -56,19 +107,26 @@ void ConsoleHost::SetTimerEnabled(bool enabled)
 
 void ConsoleHost::AppendLine(const QString &line)
 {
+    // A terminal that is gone must not end the reset: the machine still needs its SYN.
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
     std::fflush(stderr);
 }
 
-void ConsoleHost::AppendPrintout(const ListEntries &lines)
+void ConsoleHost::WatchForStall()
 {
-    QByteArray text;
-    for (qsizetype row = 0; row < lines.size(); ++row)
-        text += lines[row].toUtf8() + '\n';
-    std::fwrite(text.constData(), 1, text.size(), stdout);
+    if (m_stall.interval() <= 0)
+        return;
+    const bool inData = !m_state.CodeString.isEmpty() && !m_state.DataEnded && !m_state.QuitRequested;
+    if (!inData) {
+        m_stall.stop();
+    } else if (m_state.RxBuffer.size() != m_seen || !m_stall.isActive()) {
+        m_seen = m_state.RxBuffer.size();
+        m_stall.start();
+    }
 }
 
 void ConsoleHost::PumpEvents(PumpMode mode)
 {
+    WatchForStall();
     EventLoop::Pump(mode);
 }

@@ -145,7 +145,8 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     // The window stays silent about ports that do not open; the terminal says why.
     ScanPorts(MSComm1, MSComm1.Directory(), *this,
               [](int number, const PortDevice &device, const OpenError &error) {
-                  std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(number, device, error)));
+                  const QString port = QStringLiteral("COM%1 (%2)").arg(number).arg(device.ShownPath());
+                  std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(port, device, error)));
               });
     Command1->setFocus();
 }
@@ -203,17 +204,15 @@ void Form1::BuildListMenu()
     QAction *print = m_listMenu->addAction(QStringLiteral("&Drucken …"), this, &Form1::Print);
     QAction *pdf = m_listMenu->addAction(QStringLiteral("Als &PDF speichern …"), this, &Form1::SaveAsPdf);
     m_listMenu->addSeparator();
-    m_folderAction = m_listMenu->addAction(QStringLiteral("&Archivordner öffnen"), this, [this] {
-        QDir().mkpath(m_archive.Folder());
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_archive.Folder()));
-    });
+    m_folderAction = m_listMenu->addAction(QStringLiteral("&Archivordner öffnen"), this, &Form1::OpenArchiveFolder);
     m_printoutActions = {copy, save, print, pdf};
     m_dialogActions = {save, print, pdf};
 }
 
 void Form1::ShowListMenu(const QPoint &where)
 {
-    const bool printout = Printout::HasPrintout(Entries());
+    // Once a printout is in the list it stays there, so the copy has one to take.
+    const bool printout = m_latestPrintout.has_value();
     for (QAction *action : std::as_const(m_printoutActions))
         action->setEnabled(printout);
     // A dialog would hold up a running reset until it closes.
@@ -223,29 +222,42 @@ void Form1::ShowListMenu(const QPoint &where)
     m_listMenu->popup(where);
 }
 
-QString Form1::PrintoutText() const
+void Form1::OpenArchiveFolder()
 {
-    return Printout::ClipboardText(Entries());
+    const QString folder = m_archive.Folder();
+    QDir().mkpath(folder);
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        SetStatus(QStringLiteral("Archivordner geöffnet: %1").arg(folder));
+    else
+        SetStatus(QStringLiteral("Kein Dateimanager gefunden – Ordner: %1").arg(folder));
 }
 
-Form1::ResetPlace Form1::LatestReset() const
+void Form1::SetStatus(const QString &text)
 {
-    if (m_lastResetTime.isValid())
-        return {m_lastResetTime, m_lastResetPort};
-    return {QDateTime::currentDateTime(), PortName()};
+    StatusLine->setText(text);
+    StatusLine->setToolTip(text); // a long one is cut off at the label's edge
+}
+
+QString Form1::StatusText() const
+{
+    return StatusLine->text();
+}
+
+QString Form1::PrintoutText() const
+{
+    return Printout::ClipboardText(m_latestPrintout->lines).text;
 }
 
 QString Form1::PageHeader() const
 {
-    const auto [when, port] = LatestReset();
-    return QStringLiteral("Zelvorin – Ausdruck vom %1, %2").arg(when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), port);
+    return QStringLiteral("Zelvorin – Ausdruck vom %1, %2")
+        .arg(m_latestPrintout->began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), m_latestPrintout->portName);
 }
 
 QString Form1::AskForFile(const QString &title, const QString &suffix, const QString &filter)
 {
-    const auto [when, port] = LatestReset();
     const QString proposed = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                 .filePath(PrintoutArchive::FileStem(when, port) + suffix);
+                                 .filePath(m_latestPrintout->fileBase + suffix);
     return QFileDialog::getSaveFileName(this, title, proposed, filter);
 }
 
@@ -257,9 +269,13 @@ void Form1::SaveAsText()
         return;
     QSaveFile file(path);
     const QByteArray bytes = PrintoutText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
-                             QStringLiteral("Der Ausdruck ließ sich nicht speichern: %1").arg(file.errorString()));
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
+        SetStatus(QStringLiteral("Gespeichert: %1").arg(path));
+        return;
+    }
+    SetStatus(QStringLiteral("Nicht gespeichert: %1").arg(path));
+    QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
+                         QStringLiteral("Der Ausdruck ließ sich nicht speichern: %1").arg(file.errorString()));
 }
 
 void Form1::Print()
@@ -267,8 +283,14 @@ void Form1::Print()
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Ausdruck drucken"));
-    if (dialog.exec() == QDialog::Accepted && !Printout::PrintPages(printer, PrintoutText(), PageHeader()))
-        QMessageBox::warning(this, QStringLiteral("Nicht gedruckt"), QStringLiteral("Der Drucker ließ sich nicht ansprechen."));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (Printout::PrintPages(printer, PrintoutText(), PageHeader())) {
+        SetStatus(QStringLiteral("Gedruckt: %1").arg(printer.printerName()));
+        return;
+    }
+    SetStatus(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
+    QMessageBox::warning(this, QStringLiteral("Nicht gedruckt"), QStringLiteral("Der Drucker ließ sich nicht ansprechen."));
 }
 
 void Form1::SaveAsPdf()
@@ -281,18 +303,23 @@ void Form1::SaveAsPdf()
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setTitle(PageHeader());
     writer.setCreator(QStringLiteral("%1 %2").arg(QLatin1StringView(ApplicationName), QLatin1StringView(ApplicationVersion)));
-    if (!Printout::PrintPages(writer, PrintoutText(), PageHeader()))
-        QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
-                             QStringLiteral("Das PDF ließ sich nicht schreiben: %1").arg(path));
+    if (Printout::PrintPages(writer, PrintoutText(), PageHeader())) {
+        SetStatus(QStringLiteral("Gespeichert: %1").arg(path));
+        return;
+    }
+    SetStatus(QStringLiteral("Nicht gespeichert: %1").arg(path));
+    QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
+                         QStringLiteral("Das PDF ließ sich nicht schreiben: %1").arg(path));
 }
 
 void Form1::Command1_Click()
 {
-    m_lastResetTime = QDateTime::currentDateTime();
-    m_lastResetPort = PortName();
     m_resetRunning = true;
-    RunReset(*this);
+    ResetRecord record = RunReset(*this);
     m_resetRunning = false;
+    SetStatus(record.Summary());
+    if (record.HasPrintout())
+        m_latestPrintout = std::move(record);
 }
 
 void Form1::Timer1_Timer()
@@ -343,6 +370,12 @@ QString Form1::PortName() const
     return QStringLiteral("COM%1").arg(ResetProtocol::PortNumberOf(Combo1->currentText()));
 }
 
+QString Form1::DevicePath() const
+{
+    const std::optional<PortDevice> device = MSComm1.Directory().Device(ResetProtocol::PortNumberOf(Combo1->currentText()));
+    return device ? device->ShownPath() : QString();
+}
+
 void Form1::SetButtonEnabled(bool enabled)
 {
     // The port field goes with the button: typed into during a reset, it
@@ -389,12 +422,19 @@ void Form1::CopyPrintout(int keyCode)
         return;
     // Put together off the window's thread: a list at the size bound takes a
     // while, and the window keeps answering meanwhile.
-    auto *copying = new QFutureWatcher<QString>(this);
-    connect(copying, &QFutureWatcherBase::finished, this, [copying] {
+    auto *copying = new QFutureWatcher<Printout::Copy>(this);
+    connect(copying, &QFutureWatcherBase::finished, this, [this, copying] {
+        copying->deleteLater();
+        const Printout::Copy copy = copying->result();
+        // Blank lines alone would only destroy what the user copied before.
+        if (!copy.hasText) {
+            SetStatus(QStringLiteral("Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie war"));
+            return;
+        }
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear(QClipboard::Clipboard);
-        clipboard->setText(copying->result(), QClipboard::Clipboard);
-        copying->deleteLater();
+        clipboard->setText(copy.text, QClipboard::Clipboard);
+        SetStatus(QStringLiteral("Ausdruck kopiert: %n Zeilen").replace(QLatin1StringView("%n"), QString::number(copy.lines)));
     });
     copying->setFuture(QtConcurrent::run(&Printout::ClipboardText, Entries()));
 }

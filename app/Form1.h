@@ -4,10 +4,10 @@
 #include "app/Application.h"
 #include "app/ListModel.h"
 #include "reset/ResetHost.h"
+#include "reset/ResetRecord.h"
 #include "serial/DeviceSerialPort.h"
 #include "serial/PortScan.h"
 
-#include <QDateTime>
 #include <QTimer>
 #include <QWidget>
 
@@ -37,6 +37,7 @@ public:
     double LayoutScale() const { return m_scale; }
     const ListEntries &Entries() const { return m_list.Entries(); }
     QMenu *ListMenu() const { return m_listMenu; }
+    QString StatusText() const;
 
     // ResetHost
     MainWindowState &State() override { return m_state; }
@@ -44,6 +45,7 @@ public:
     const PrintoutArchive &Archive() const override { return m_archive; }
     QString SelectorText() const override;
     QString PortName() const override;
+    QString DevicePath() const override;
     void SetButtonEnabled(bool enabled) override;
     void SetTimerEnabled(bool enabled) override;
     void CloseWindow() override;
@@ -72,16 +74,12 @@ private:
     void SaveAsText();
     void Print();
     void SaveAsPdf();
-    struct ResetPlace
-    {
-        QDateTime when;
-        QString port;
-    };
-    // When and on which port the latest reset ran; before the first, now and the chosen port.
-    ResetPlace LatestReset() const;
+    void OpenArchiveFolder();
+    void SetStatus(const QString &text);
+    // The latest printout's text and page header.
     QString PrintoutText() const;
     QString PageHeader() const;
-    // A file name from a save dialog, proposed as the archive names its files.
+    // A file name from a save dialog, proposed as the archive named the printout's files.
     QString AskForFile(const QString &title, const QString &suffix, const QString &filter);
 
     QLabel *Label1;
@@ -109,6 +107,6 @@ private:
     bool m_resetRunning = false;
     double m_scale = 1.0;
     QWidget *m_focusAfterDisable = nullptr;
-    QDateTime m_lastResetTime;
-    QString m_lastResetPort;
+    // The latest reset that brought a printout: what the menu saves and prints.
+    std::optional<ResetRecord> m_latestPrintout;
 };

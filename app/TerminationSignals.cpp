@@ -9,7 +9,11 @@
 
 namespace {
 
-int g_pipe[2] = {-1, -1};
+int g_pipe[2];
+
+// Each ends a running reset as a close does: a closed terminal or a dropped
+// SSH session (SIGHUP) must not leave the machine without its SYN.
+constexpr int Handled[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 // Only what is safe in a signal handler: one byte into the pipe.
 void OnSignal(int signal)
@@ -35,18 +39,20 @@ TerminationSignals::TerminationSignals(QObject *parent)
     action.sa_handler = OnSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : Handled)
+        ::sigaction(signal, &action, nullptr);
+    // A reader that went away shows as a failed write, which is noticed; it
+    // must not end the program before the machine has its SYN.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 TerminationSignals::~TerminationSignals()
 {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    if (m_notifier == nullptr)
+        return; // nothing was set up
+    for (const int signal : Handled)
+        std::signal(signal, SIG_DFL);
     delete m_notifier;
-    for (int &end : g_pipe) {
-        if (end >= 0)
-            ::close(end);
-        end = -1;
-    }
+    for (const int end : g_pipe)
+        ::close(end);
 }

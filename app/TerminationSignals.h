@@ -5,9 +5,10 @@
 
 class QSocketNotifier;
 
-// SIGINT and SIGTERM as a close request, delivered through the event loop:
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT as a close request, delivered through the event loop:
 // a running reset then winds down, sends its SYN and keeps what arrived,
-// instead of the program ending on the spot. One per program.
+// instead of the program ending on the spot; SIGPIPE is ignored. One per
+// program.
 class TerminationSignals final : public QObject
 {
     Q_OBJECT

@@ -18,13 +18,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 const char HelpText[] = R"(Aufruf: zelvorin [--no-archive]
        zelvorin --ports
-       zelvorin --reset SCHNITTSTELLE [--no-archive]
+       zelvorin --reset SCHNITTSTELLE [--timeout SEKUNDEN] [--no-archive]
 
 Stellt einen Verkaufsautomaten über die serielle Schnittstelle zurück und zeigt
 den Ausdruck, den er dabei sendet. Ohne Optionen öffnet sich das Fenster.
@@ -36,6 +37,9 @@ Optionen:
                          bis COM9 oder ein Gerätepfad wie /dev/ttyUSB0. Die
                          Statuszeilen gehen auf die Standardfehlerausgabe, der
                          Ausdruck auf die Standardausgabe.
+  --timeout SEKUNDEN     mit --reset: kommen so lange keine Daten mehr, endet
+                         die Rückstellung wie abgebrochen (Vorgabe 60, 0 wartet
+                         ohne Ende)
   --no-archive           den Ausdruck nicht im Archiv ablegen
   -h, --help             diese Hilfe
   -v, --version          die Version
@@ -46,7 +50,10 @@ Rückgabewerte von --reset:
   2  falscher Aufruf oder unbekannte Schnittstelle
   3  die Schnittstelle lässt sich nicht öffnen
   4  die Daten wurden nach 64 MiB abgeschnitten
-  130, 143  abgebrochen mit SIGINT oder SIGTERM
+  6  der Ausdruck ließ sich nicht auf die Standardausgabe schreiben
+  7  die Daten blieben vor ihrem Ende aus (--timeout)
+  129, 130, 131, 143  abgebrochen mit SIGHUP, SIGINT, SIGQUIT oder SIGTERM,
+     bevor die Daten vollständig waren
 
 Umgebung: ZELVORIN_COM1 bis ZELVORIN_COM9 legen die Geräte fest,
 ZELVORIN_ARCHIVE den Archivordner. Mehr in zelvorin(1).
@@ -94,26 +101,66 @@ int ListPorts()
     return 0;
 }
 
-int ResetOnCommandLine(const QString &name, bool noArchive)
+int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSeconds, bool outputOpen)
 {
     const PrintoutArchive archive(noArchive ? QString() : PrintoutArchive::FolderFromEnvironment());
     static const QRegularExpression comPort(QStringLiteral("^COM([1-9])$"),
                                             QRegularExpression::CaseInsensitiveOption);
-    if (const QRegularExpressionMatch match = comPort.match(name); match.hasMatch()) {
+    const QString shown = QFile::decodeName(name);
+    if (const QRegularExpressionMatch match = comPort.match(shown); match.hasMatch()) {
         const auto number = static_cast<int16_t>(match.captured(1).toInt());
-        return ConsoleHost(PortDirectory::FromSystem(), number, name.toUpper(), archive).Run();
+        return ConsoleHost(PortDirectory::FromSystem(), number, shown.toUpper(), archive, timeoutSeconds, outputOpen).Run();
     }
-    if (name.isEmpty() || name.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
+    if (name.isEmpty() || shown.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
         return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; gemeint ist COM1 bis COM9 oder ein "
                                          "Gerätepfad wie /dev/ttyUSB0.")
-                              .arg(name));
-    // A device path: it stands in for COM1, and names the archive's files.
-    const QByteArray path = PortDirectory::ResolvePath(QFile::encodeName(name));
-    const QString shown = QFile::decodeName(path);
+                              .arg(shown));
+    // A device path, taken byte for byte: it stands in for COM1.
+    const QByteArray path = PortDirectory::ResolvePath(name);
     PortDirectory directory;
-    directory.SetDevice(1, {QFileInfo(shown).fileName(), path, QString()});
-    const QString portName = shown.startsWith(QLatin1StringView("/dev/")) ? shown.mid(5) : QFileInfo(shown).fileName();
-    return ConsoleHost(directory, 1, portName, archive).Run();
+    directory.SetDevice(1, {QFileInfo(QFile::decodeName(path)).fileName(), path, QString()});
+    return ConsoleHost(directory, 1, shown, archive, timeoutSeconds, outputOpen).Run();
+}
+
+// The value of --reset as the user typed it: arguments() would turn bytes
+// that are not UTF-8 into replacement characters.
+QByteArray RawOptionValue(int argc, char *argv[], const QByteArray &option)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == option && i + 1 < argc)
+            return QByteArray(argv[i + 1]);
+        if (argument.startsWith(option + '='))
+            return argument.mid(option.size() + 1);
+    }
+    return QByteArray();
+}
+
+// A closed standard stream would hand its number to the next file opened,
+// and the printout would go into the serial port or the archive.
+bool GuardStandardStreams()
+{
+    bool outputOpen = true;
+    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+        if (::fcntl(descriptor, F_GETFD) >= 0)
+            continue;
+        outputOpen = outputOpen && descriptor != STDOUT_FILENO;
+        const int opened = ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != descriptor) {
+            ::dup2(opened, descriptor);
+            ::close(opened);
+        }
+    }
+    return outputOpen;
+}
+
+// Printouts that a killed run left half-written are kept before anything else happens.
+void KeepAbandonedPrintouts()
+{
+    for (const QString &path : PrintoutArchive(PrintoutArchive::FolderFromEnvironment()).KeepAbandoned())
+        std::fprintf(stderr, "zelvorin: Ausdruck einer abgebrochenen Rückstellung gesichert: %s\n", qPrintable(path));
 }
 
 // The window is a program of its own, so that the command line never loads
@@ -138,6 +185,7 @@ int StartWindow(char *argv[])
 
 int main(int argc, char *argv[])
 {
+    const bool outputOpen = GuardStandardStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QLatin1StringView(ApplicationName));
     QCoreApplication::setApplicationVersion(QLatin1StringView(ApplicationVersion));
@@ -148,11 +196,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption ports(QStringLiteral("ports"), QString());
     const QCommandLineOption reset(QStringLiteral("reset"), QString(), QStringLiteral("port"));
     const QCommandLineOption noArchive(QStringLiteral("no-archive"), QString());
-    parser.addOptions({help, version, ports, reset, noArchive});
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
+    parser.addOptions({help, version, ports, reset, noArchive, timeout});
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
             return UsageError(QStringLiteral("unbekannte Option »%1«.").arg(parser.unknownOptionNames().first()));
-        return UsageError(QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
+        return UsageError(parser.errorText().contains(QLatin1StringView("timeout"))
+                              ? QStringLiteral("--timeout braucht eine Zahl von Sekunden, z. B. --timeout 60.")
+                              : QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
     }
     if (!parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("unerwartetes Argument »%1«.").arg(parser.positionalArguments().first()));
@@ -165,10 +216,21 @@ int main(int argc, char *argv[])
         std::printf("%s %s\n", ApplicationName, ApplicationVersion);
         return 0;
     }
+    if (parser.isSet(ports) && parser.isSet(reset))
+        return UsageError(QStringLiteral("--ports und --reset gehen nicht zusammen."));
+    int timeoutSeconds = ConsoleHost::DefaultTimeoutSeconds;
+    if (parser.isSet(timeout)) {
+        bool number = false;
+        timeoutSeconds = parser.value(timeout).toInt(&number);
+        if (!number || timeoutSeconds < 0 || !parser.isSet(reset))
+            return UsageError(QStringLiteral("--timeout braucht --reset und eine Zahl von Sekunden ab 0."));
+    }
+
+    KeepAbandonedPrintouts();
     if (parser.isSet(ports))
         return ListPorts();
     if (parser.isSet(reset))
-        return ResetOnCommandLine(parser.value(reset), parser.isSet(noArchive));
+        return ResetOnCommandLine(RawOptionValue(argc, argv, "--reset"), parser.isSet(noArchive), timeoutSeconds, outputOpen);
     if (parser.isSet(noArchive))
         qputenv(PrintoutArchive::FolderVariable, QByteArray());
     return StartWindow(argv);

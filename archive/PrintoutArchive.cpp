@@ -1,69 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintoutArchive.h"
 
-#include "printout/PrintoutCopy.h"
-#include "printout/PrintoutRenderer.h"
-#include "printout/Windows1252.h"
+#include "ReceivedFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-QString GermanReason(int error)
-{
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("der Datenträger ist voll");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("keine Schreibberechtigung");
-    case EROFS:
-        return QStringLiteral("der Datenträger ist schreibgeschützt");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("der Ordner lässt sich nicht anlegen");
-    default:
-        return QStringLiteral("Schreibfehler");
-    }
-}
-
-PrintoutArchive::Outcome Failure(const QString &path, int error)
-{
-    return {false, QString(), GermanReason(error),
-            QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)))};
-}
-
-// Written under a temporary name, synced, then renamed: a crash or a full
-// disk never leaves half a file under the final name.
-int WriteWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return errno != 0 ? errno : EIO;
-    return 0;
-}
-
-// The rename is durable only once the folder itself is on disk.
-void SyncFolder(const QString &folder)
-{
-    const int descriptor = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
-}
-
-} // namespace
 
 PrintoutArchive::PrintoutArchive(QString folder)
     : m_folder(std::move(folder))
@@ -77,52 +25,46 @@ QString PrintoutArchive::FolderFromEnvironment()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Ausdrucke");
 }
 
-QString PrintoutArchive::FileStem(const QDateTime &when, const QString &port)
+QString PrintoutArchive::FileStem(const QDateTime &began, const QString &port)
 {
     QString name = port;
     name.replace(u'/', u'_');
-    return when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_")) + name;
+    return began.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_")) + name;
 }
 
-QByteArray PrintoutArchive::PrintoutText(const QByteArray &received)
+QStringList PrintoutArchive::KeepAbandoned() const
 {
-    const QByteArray lineEnd(Printout::LineEnd);
-    QByteArray text = lineEnd;
-    text.reserve(received.size() + received.size() / 8);
-    Printout::RenderLines(received, [&](QByteArrayView line) {
-        if (line.startsWith(Printout::StatusPrefix)) // the copy leaves these out too
-            return;
-        Printout::AppendWindows1252AsUtf8(line, text);
-        text += lineEnd;
-    });
-    return text;
-}
-
-PrintoutArchive::Outcome PrintoutArchive::Keep(const QByteArray &received, const QString &port,
-                                               const QDateTime &when, bool complete) const
-{
-    errno = 0;
-    if (!QDir().mkpath(m_folder))
-        return Failure(m_folder, errno != 0 ? errno : EIO);
-
-    // A second reset within the same second gets a name of its own.
-    const QDir folder(m_folder);
-    const QString stem = FileStem(when, port);
-    QString base = stem;
-    for (int count = 2; folder.exists(base + QStringLiteral(".bin")) || folder.exists(base + QStringLiteral(".txt"))
-         || folder.exists(base + QLatin1StringView(IncompleteMark) + QStringLiteral(".bin"));
-         ++count)
-        base = stem + QStringLiteral("_%1").arg(count);
-
-    const QString bin = folder.filePath(base + (complete ? QString() : QString::fromLatin1(IncompleteMark))
-                                        + QStringLiteral(".bin"));
-    if (const int error = WriteWhole(bin, received))
-        return Failure(bin, error);
-    if (complete) {
-        const QString text = folder.filePath(base + QStringLiteral(".txt"));
-        if (const int error = WriteWhole(text, PrintoutText(received)))
-            return Failure(text, error);
+    QStringList kept;
+    if (!IsEnabled())
+        return kept;
+    static const QRegularExpression pattern(QStringLiteral("^\\.(.+)(%1|%2)[A-Za-z0-9]{6}$")
+                                                .arg(QRegularExpression::escape(QLatin1StringView(ReceivedFile::WorkingMark)),
+                                                     QRegularExpression::escape(QLatin1StringView(ReceivedFile::TextMark))));
+    const QByteArray folder = QFile::encodeName(m_folder);
+    for (const QString &name : QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch match = pattern.match(name);
+        if (!match.hasMatch())
+            continue;
+        const QByteArray path = folder + '/' + QFile::encodeName(name);
+        const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (descriptor < 0)
+            continue;
+        // Locked: its reset still runs. Gone since it was listed: another start took it.
+        struct stat opened{};
+        struct stat named{};
+        if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &opened) == 0
+            && ::stat(path.constData(), &named) == 0 && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
+            if (match.captured(2) == QLatin1StringView(ReceivedFile::TextMark)) {
+                ::unlink(path.constData()); // a text the .bin beside it holds whole
+            } else if (opened.st_size > 0) { // empty: just being made, or nothing arrived
+                const QByteArray tail = QByteArray(IncompleteMark) + ".bin";
+                const ArchiveFiles::Claimed claimed =
+                    ArchiveFiles::MoveToFreeName(folder, path, QFile::encodeName(match.captured(1)), tail);
+                if (claimed.error == 0)
+                    kept << QFile::decodeName(folder + '/' + claimed.base + ".bin");
+            }
+        }
+        ::close(descriptor);
     }
-    SyncFolder(m_folder);
-    return {true, bin, QString(), QString()};
+    return kept;
 }

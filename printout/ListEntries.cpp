@@ -3,39 +3,71 @@
 
 #include "Windows1252.h"
 
+#include <algorithm>
+
 QStringView ListEntries::operator[](qsizetype row) const
 {
-    const qsizetype begin = row == 0 ? 0 : m_ends[row - 1];
-    return QStringView(m_text).mid(begin, m_ends[row] - begin);
+    const auto found = std::upper_bound(m_firstRows.cbegin(), m_firstRows.cend(), row) - 1;
+    const Block &block = m_blocks[found - m_firstRows.cbegin()];
+    const qsizetype index = row - *found;
+    const qint32 begin = index == 0 ? 0 : block.ends[index - 1];
+    return QStringView(block.text).sliced(begin, block.ends[index] - begin);
+}
+
+qsizetype ListEntries::Characters() const
+{
+    qsizetype characters = 0;
+    for (const Block &block : m_blocks)
+        characters += block.text.size();
+    return characters;
+}
+
+ListEntries::Block &ListEntries::OwnBlock()
+{
+    if (m_blocks.isEmpty() || m_lastTaken) {
+        m_blocks.append(Block());
+        m_firstRows.append(m_rows);
+        m_lastTaken = false;
+    }
+    return m_blocks.last();
 }
 
 void ListEntries::Append(QStringView entry)
 {
-    m_text += entry;
-    m_ends.append(m_text.size());
+    Block &block = OwnBlock();
+    block.text += entry;
+    block.ends.append(static_cast<qint32>(block.text.size()));
+    ++m_rows;
 }
 
 void ListEntries::AppendWindows1252(QByteArrayView bytes, bool toLast)
 {
-    const qsizetype begin = m_text.size();
-    m_text.resize(begin + bytes.size());
-    Printout::DecodeWindows1252(bytes, m_text.data() + begin);
-    if (toLast && !m_ends.isEmpty())
-        m_ends.last() = m_text.size();
-    else
-        m_ends.append(m_text.size());
+    if (toLast && m_lastTaken)
+        toLast = false;
+    Block &block = OwnBlock();
+    const qsizetype begin = block.text.size();
+    block.text.resize(begin + bytes.size());
+    Printout::DecodeWindows1252(bytes, block.text.data() + begin);
+    if (toLast && !block.ends.isEmpty()) {
+        block.ends.last() = static_cast<qint32>(block.text.size());
+    } else {
+        block.ends.append(static_cast<qint32>(block.text.size()));
+        ++m_rows;
+    }
+}
+
+void ListEntries::Reserve(qsizetype characters)
+{
+    Block &block = OwnBlock();
+    block.text.reserve(block.text.size() + characters);
 }
 
 void ListEntries::Append(const ListEntries &entries)
 {
-    const qsizetype offset = m_text.size();
-    m_text += entries.m_text;
-    for (const qsizetype end : entries.m_ends)
-        m_ends.append(offset + end);
-}
-
-void ListEntries::Clear()
-{
-    m_text.clear();
-    m_ends.clear();
+    for (qsizetype i = 0; i < entries.m_blocks.size(); ++i) {
+        m_blocks.append(entries.m_blocks[i]);
+        m_firstRows.append(m_rows + entries.m_firstRows[i]);
+    }
+    m_rows += entries.m_rows;
+    m_lastTaken = !entries.m_blocks.isEmpty() || m_lastTaken;
 }

@@ -6,28 +6,49 @@
 #include <QString>
 #include <QStringView>
 
-// Entries of the window's list, all in one buffer: a printout at the size
-// bound is millions of lines, too many for an allocation each.
+// Entries of the window's list. A printout at the size bound is millions of
+// lines, too many for an allocation each: entries lie one after the other in
+// a few large blocks, with 32-bit ends. Blocks are shared, never copied, when
+// one list takes in another, so a reset's record and the window's list hold
+// the same printout once.
 class ListEntries
 {
 public:
-    qsizetype size() const { return m_ends.size(); }
-    bool isEmpty() const { return m_ends.isEmpty(); }
+    qsizetype size() const { return m_rows; }
+    bool isEmpty() const { return m_rows == 0; }
     QStringView operator[](qsizetype row) const;
-    qsizetype Characters() const { return m_text.size(); }
-    // All entries one after the other, and where each ends in that text.
-    QStringView Text() const { return m_text; }
-    qsizetype End(qsizetype row) const { return m_ends[row]; }
+    qsizetype Characters() const;
 
     void Append(QStringView entry);
     // Bytes of the printout, read as Windows-1252: a new entry, or more of
     // the last one.
     void AppendWindows1252(QByteArrayView bytes, bool toLast = false);
-    void Reserve(qsizetype characters) { m_text.reserve(m_text.size() + characters); }
+    void Reserve(qsizetype characters);
     void Append(const ListEntries &entries);
-    void Clear();
+
+    // Calls `visit` with every entry in order, faster than indexing.
+    template <typename Visit>
+    void ForEach(Visit visit) const
+    {
+        for (const Block &block : m_blocks) {
+            qint32 begin = 0;
+            for (const qint32 end : block.ends) {
+                visit(QStringView(block.text).sliced(begin, end - begin));
+                begin = end;
+            }
+        }
+    }
 
 private:
-    QString m_text;
-    QList<qsizetype> m_ends; // where each entry ends in m_text
+    struct Block
+    {
+        QString text;
+        QList<qint32> ends; // where each entry ends in `text`
+    };
+    Block &OwnBlock();
+
+    QList<Block> m_blocks;
+    QList<qsizetype> m_firstRows; // the row of each block's first entry
+    qsizetype m_rows = 0;
+    bool m_lastTaken = false; // the last block came from another list
 };

@@ -11,10 +11,14 @@ inline constexpr int CopyKeyCode = 67; // the C key, whatever modifiers are held
 inline constexpr char StatusPrefix[] = "***";
 inline constexpr char LineEnd[] = "\r\n";
 
+struct Copy
+{
+    QString text;
+    qsizetype lines = 0;  // entries in the text
+    bool hasText = false; // some entry is more than blanks
+};
 // Every entry that is not a status line, each followed by CR LF: the printout
 // as the C key copies it.
-QString ClipboardText(const ListEntries &entries);
-// Whether the C key would copy anything.
-bool HasPrintout(const ListEntries &entries);
+Copy ClipboardText(const ListEntries &entries);
 
 } // namespace Printout

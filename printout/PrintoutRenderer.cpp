@@ -8,7 +8,7 @@ namespace {
 
 // Hand the event loop a turn this often while going through a large buffer.
 constexpr qsizetype PumpEveryBytes = 64 * 1024;
-// Printout lines go to the list in batches of about this many characters.
+// A longer line is decoded a slice of this many characters at a time.
 constexpr qsizetype BatchCharacters = 64 * 1024;
 
 bool IsHexDigit(char c)
@@ -125,33 +125,21 @@ void RenderLines(QByteArrayView input, const LineSink &line, const Pump &pump)
 ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump)
 {
     ListEntries entries;
-    RenderLines(rxBuffer, [&entries](QByteArrayView line) { entries.AppendWindows1252(line); }, pump);
+    RenderLines(
+        rxBuffer,
+        [&](QByteArrayView line) {
+            // A line of megabytes is read a slice at a time, with the window's events in between.
+            if (line.size() > BatchCharacters)
+                entries.Reserve(line.size());
+            entries.AppendWindows1252(line.first(std::min(line.size(), BatchCharacters)));
+            for (qsizetype from = BatchCharacters; from < line.size(); from += BatchCharacters) {
+                if (pump)
+                    pump();
+                entries.AppendWindows1252(line.sliced(from, std::min(BatchCharacters, line.size() - from)), true);
+            }
+        },
+        pump);
     return entries;
 }
 
 } // namespace Printout
-
-void RenderPrintout(const QByteArray &rxBuffer, PrintoutList &list)
-{
-    const Printout::Pump pump = [&list] { list.PumpEvents(); };
-    ListEntries batch;
-    Printout::RenderLines(
-        rxBuffer,
-        [&](QByteArrayView line) {
-            // A line of megabytes is read a slice at a time, with the window's events in between.
-            if (line.size() > Printout::BatchCharacters)
-                batch.Reserve(line.size());
-            batch.AppendWindows1252(line.first(std::min(line.size(), Printout::BatchCharacters)));
-            for (qsizetype from = Printout::BatchCharacters; from < line.size(); from += Printout::BatchCharacters) {
-                pump();
-                batch.AppendWindows1252(line.sliced(from, std::min(Printout::BatchCharacters, line.size() - from)), true);
-            }
-            if (batch.Characters() >= Printout::BatchCharacters) {
-                list.AppendPrintout(batch);
-                batch.Clear();
-                pump();
-            }
-        },
-        pump);
-    list.AppendPrintout(batch);
-}

@@ -43,7 +43,3 @@ void RenderLines(QByteArrayView data, const LineSink &line, const Pump &pump = {
 ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump = {});
 
 } // namespace Printout
-
-// Appends the printout in `rxBuffer` to the window's list, in batches, with
-// the window's events handled in between.
-void RenderPrintout(const QByteArray &rxBuffer, PrintoutList &list);

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResetExchange.h"
 
+#include "printout/PrintoutCopy.h"
 #include "printout/PrintoutRenderer.h"
+#include "reset/SynOnExit.h"
+
+#include <QFileInfo>
 
 #include <chrono>
 #include <cstdio>
@@ -23,12 +27,12 @@ void ReadChunk(SerialPort &port, MainWindowState &state)
 }
 
 // Appends the chunk to what was received, up to the bound; true once the
-// bound is reached.
+// data has gone past it, which is more than the bound before the SYN.
 bool Collect(MainWindowState &state)
 {
     const qsizetype room = RxLimitBytes - state.RxBuffer.size();
     state.RxBuffer += QByteArrayView(state.Chunk).first(std::min(room, state.Chunk.size()));
-    return state.RxBuffer.size() >= RxLimitBytes;
+    return state.Chunk.size() > room || (state.RxBuffer.size() == RxLimitBytes && !state.RxBuffer.endsWith(Syn));
 }
 
 void AppendLines(PrintoutList &list, std::initializer_list<const char *> lines)
@@ -37,25 +41,44 @@ void AppendLines(PrintoutList &list, std::initializer_list<const char *> lines)
         list.AppendLine(QString::fromUtf8(line));
 }
 
-// Writes what this reset received to the archive, on a thread of its own so
-// that the window keeps answering, and waits for it. Returns the status line
-// that tells of a failure, or nothing.
-QString KeepReceived(ResetHost &host, bool complete)
+// Blocks until `work` is done on a thread of its own, while the window keeps answering.
+template <typename Work>
+auto AwaitWork(ResetHost &host, Work work)
 {
-    const PrintoutArchive &archive = host.Archive();
-    const QByteArray &received = host.State().RxBuffer;
-    if (!archive.IsEnabled() || received.isEmpty())
-        return QString();
-    auto pending = std::async(std::launch::async, [&archive, &received, port = host.PortName(), complete] {
-        return archive.Keep(received, port, QDateTime::currentDateTime(), complete);
-    });
+    auto pending = std::async(std::launch::async, std::move(work));
     while (pending.wait_for(ArchiveWaitSlice) != std::future_status::ready)
         host.PumpEvents();
-    const PrintoutArchive::Outcome outcome = pending.get();
-    if (outcome.kept)
-        return QString();
-    std::fprintf(stderr, "zelvorin: Ausdruck nicht gespeichert: %s\n", qPrintable(outcome.detail));
-    return QStringLiteral("*** Ausdruck nicht gespeichert: ") + outcome.reason;
+    return pending.get();
+}
+
+// Fills in what the archive kept of the reset, and what its text holds.
+void KeepReceived(ResetHost &host, ResetRecord &record, ReceivedFile *file)
+{
+    const ReceivedFile::Ending ending = record.dataEnd == ResetRecord::DataEnd::Syn ? ReceivedFile::Ending::Complete
+        : record.dataEnd == ResetRecord::DataEnd::CutOff                           ? ReceivedFile::Ending::CutOff
+                                                                                   : ReceivedFile::Ending::Incomplete;
+    const auto [outcome, copy] = AwaitWork(host, [&record, file, ending] {
+        std::pair<ArchiveOutcome, Printout::Copy> kept;
+        if (file != nullptr)
+            kept.first = file->KeepBytes(record.received, ending);
+        if (record.lines.isEmpty())
+            return kept;
+        kept.second = Printout::ClipboardText(record.lines);
+        if (file != nullptr && !kept.first.Failed())
+            file->KeepText(kept.second.text.toUtf8(), kept.first);
+        return kept;
+    });
+    record.archive = outcome;
+    record.textLines = copy.lines;
+    record.hasText = copy.hasText;
+    const char *mark = ending == ReceivedFile::Ending::Complete ? "" : ending == ReceivedFile::Ending::CutOff
+        ? PrintoutArchive::CutOffMark
+        : PrintoutArchive::IncompleteMark;
+    record.fileBase = file != nullptr && !file->Base().isEmpty()
+        ? file->Base()
+        : PrintoutArchive::FileStem(record.began, record.portName) + QLatin1StringView(mark);
+    if (outcome.Failed())
+        std::fprintf(stderr, "zelvorin: Ausdruck nicht gespeichert: %s\n", qPrintable(outcome.detail));
 }
 
 } // namespace
@@ -73,10 +96,18 @@ int16_t ResetProtocol::PortNumberOf(const QString &selectorText)
     return last >= u'1' && last <= u'9' ? static_cast<int16_t>(last.unicode() - u'0') : 0;
 }
 
-void RunReset(ResetHost &host)
+ResetRecord RunReset(ResetHost &host)
 {
     MainWindowState &state = host.State();
     SerialPort &port = host.Port();
+    ResetRecord record;
+    record.portName = host.PortName();
+    record.device = host.DevicePath();
+    record.began = QDateTime::currentDateTime();
+    record.archiveEnabled = host.Archive().IsEnabled();
+    std::unique_ptr<ReceivedFile> file;
+    std::unique_ptr<SynOnExit> synOnExit;
+    qsizetype filed = 0; // bytes of RxBuffer handed to the file
 
     state.QuitRequested = false;
     host.SetButtonEnabled(false);
@@ -97,6 +128,9 @@ void RunReset(ResetHost &host)
     port.SetInputLen(0);
     port.SetSettings(QString::fromLatin1(ResetProtocol::LineSettings));
     port.Open();
+    // Bytes from before this reset (the tail of an earlier printout, or what
+    // a machine sent after our last SYN) are no answer to its first poll.
+    port.Discard();
     port.SetDtr(true);
 
     // Polling: ENQ, then up to half a second for any answer.
@@ -120,6 +154,12 @@ void RunReset(ResetHost &host)
             }
         }
         if (state.Answered) {
+            // From now on every byte reaches the disk as it comes.
+            if (record.archiveEnabled) {
+                file = std::make_unique<ReceivedFile>(host.Archive(), PrintoutArchive::FileStem(record.began, record.portName));
+                file->Append(state.RxBuffer);
+                filed = state.RxBuffer.size();
+            }
             state.TickMs = 0;
             host.SetTimerEnabled(true);
             while (state.TickMs < PauseMs) // deliberately deaf to a close request
@@ -127,38 +167,52 @@ void RunReset(ResetHost &host)
             host.SetTimerEnabled(false);
             state.CodeString = CodeString();
             port.Write(state.CodeString);
+            synOnExit = std::make_unique<SynOnExit>(port.Descriptor(), file.get());
             AppendLines(host, {"*** Sende VDAI-Code", "*** Warte auf Daten", ""});
         }
     }
     // An answer to the last poll is an answer too: its data is collected.
-    const bool machineAnswered = state.Answered;
+    record.answered = state.Answered;
     state.Answered = false;
 
     // Data: everything until the collected data ends with SYN. No time limit;
     // a close request is the way out, and the bound a last resort.
-    while (!state.DataEnded && !state.QuitRequested && machineAnswered && !cutOff) {
+    while (!state.DataEnded && !state.QuitRequested && record.answered && !cutOff) {
         ReadChunk(port, state);
         if (!state.Chunk.isEmpty()) {
             cutOff = Collect(state);
-            if (state.RxBuffer.endsWith(Syn))
+            if (state.RxBuffer.endsWith(Syn) && !cutOff)
                 state.DataEnded = true;
+            else if (file) // the last piece waits until the SYN is out
+                file->Append(QByteArrayView(state.RxBuffer).sliced(std::exchange(filed, state.RxBuffer.size())));
         }
         // Sleep only when nothing came: with the data complete, the answer must not wait.
         host.PumpEvents(state.Chunk.isEmpty() ? PumpMode::WaitForActivity : PumpMode::ReturnAtOnce);
     }
     // Cut short by a close: what the port has taken in meanwhile is kept too.
-    if (state.QuitRequested && machineAnswered && !cutOff) {
+    if (state.QuitRequested && record.answered && !cutOff) {
         ReadChunk(port, state);
         cutOff = Collect(state);
     }
 
     // Closing: SYN even after no answer or a close request, then a grace time.
     port.Write(QByteArray(1, Syn));
-    const QString notKept = KeepReceived(host, state.DataEnded || cutOff);
+    synOnExit.reset();
+    if (file)
+        file->Append(QByteArrayView(state.RxBuffer).sliced(filed));
+    record.received = state.RxBuffer;
+    record.dataEnd = !record.answered ? ResetRecord::DataEnd::None
+        : state.DataEnded             ? ResetRecord::DataEnd::Syn
+        : cutOff                      ? ResetRecord::DataEnd::CutOff
+                                      : ResetRecord::DataEnd::Stopped;
     host.PumpEvents();
     AppendLines(host, {"*** Sende 22"});
     if (cutOff)
         host.AppendLine(QStringLiteral("*** Daten nach %1 MiB abgeschnitten").arg(RxLimitBytes >> 20));
+    // Rendered now, for the archive's text, and shown after the grace time.
+    if (!state.QuitRequested)
+        record.lines = Printout::RenderEntries(state.RxBuffer, [&host] { host.PumpEvents(); });
+    KeepReceived(host, record, file.get());
     host.PumpEvents();
     state.TickMs = 0;
     host.SetTimerEnabled(true);
@@ -168,14 +222,16 @@ void RunReset(ResetHost &host)
     port.SetDtr(false); // the port itself stays open until the next reset
     host.PumpEvents();
     if (!state.QuitRequested) {
-        RenderPrintout(state.RxBuffer, host);
-        if (!notKept.isEmpty())
-            host.AppendLine(notKept);
+        host.AppendPrintout(record.lines);
+        if (record.archive.Failed())
+            host.AppendLine(QStringLiteral("*** Ausdruck nicht gespeichert: %1: %2")
+                                .arg(QFileInfo(record.archive.failedPath).fileName(), record.archive.reason));
     }
 
-    if (state.Attempts == PollLimit && !machineAnswered)
+    if (state.Attempts == PollLimit && !record.answered)
         AppendLines(host, {"*** FEHLER:", "*** Automat Antwortet nicht", ""});
     host.SetButtonEnabled(true);
     if (state.QuitRequested)
         host.CloseWindow();
+    return record;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "reset/ResetHost.h"
+#include "reset/ResetRecord.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,5 +36,6 @@ int16_t PortNumberOf(const QString &selectorText);
 
 // One whole reset: open the port, poll until the machine answers, send the
 // command string, collect the data up to its final SYN, answer SYN, and show
-// what came. Runs inside the button's click and returns when it is over.
-void RunReset(ResetHost &host);
+// what came. Runs inside the button's click and returns, when it is over,
+// what it did.
+ResetRecord RunReset(ResetHost &host);

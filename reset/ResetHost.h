@@ -18,8 +18,10 @@ public:
     virtual const PrintoutArchive &Archive() const = 0;
     // The text of the port selector, possibly edited by the user.
     virtual QString SelectorText() const = 0;
-    // The port as the archive's file names show it, e.g. "COM1".
+    // The port as the user named it, e.g. "COM1" or "/dev/ttyUSB0".
     virtual QString PortName() const = 0;
+    // The device behind it, as people read it; empty when there is none.
+    virtual QString DevicePath() const = 0;
     virtual void SetButtonEnabled(bool enabled) = 0;
     // The tick timer that advances State().TickMs.
     virtual void SetTimerEnabled(bool enabled) = 0;

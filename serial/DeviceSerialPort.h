@@ -25,6 +25,8 @@ public:
     bool SetInputLen(int16_t length) override;
     bool Write(const QByteArray &bytes) override;
     bool Read(QByteArray &into) override;
+    bool Discard() override;
+    int Descriptor() const override { return Usable() ? static_cast<int>(m_port.handle()) : -1; }
     OpenError LastOpenError() const override { return m_openError; }
 
     const PortDirectory &Directory() const { return m_directory; }

@@ -68,9 +68,7 @@ QString OpenProblem(const PortDevice &device, const OpenError &error)
     return error.text;
 }
 
-QString PortDiagnostic(int number, const PortDevice &device, const OpenError &error)
+QString PortDiagnostic(const QString &port, const PortDevice &device, const OpenError &error)
 {
-    return QStringLiteral("zelvorin: COM%1 (%2) lässt sich nicht öffnen: %3")
-        .arg(number)
-        .arg(device.ShownPath(), OpenProblem(device, error));
+    return QStringLiteral("zelvorin: %1 lässt sich nicht öffnen: %2").arg(port, OpenProblem(device, error));
 }

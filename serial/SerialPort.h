@@ -46,6 +46,10 @@ public:
     // Takes everything waiting, "" when nothing is. On failure `into` keeps
     // whatever it held.
     virtual bool Read(QByteArray &into) = 0;
+    // Drops whatever input is waiting, in the driver and here.
+    virtual bool Discard() = 0;
+    // The open device's descriptor, for a last write at exit; -1 when none.
+    virtual int Descriptor() const { return -1; }
     // Why the last Open failed (Kind::None after a successful one).
     virtual OpenError LastOpenError() const = 0;
 };

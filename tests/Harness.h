@@ -72,6 +72,7 @@ public:
         into = m_machine.Transmit(m_clock);
         return true;
     }
+    bool Discard() override { return Note(QStringLiteral("Discard"), Usable()) && (m_machine.Transmit(m_clock), true); }
     OpenError LastOpenError() const override { return {}; }
 
 private:
@@ -110,6 +111,7 @@ public:
     const PrintoutArchive &Archive() const override { return archive; }
     QString SelectorText() const override { return selectorText; }
     QString PortName() const override { return selectorText; }
+    QString DevicePath() const override { return QStringLiteral("/dev/fake"); }
     void SetButtonEnabled(bool enabled) override { buttonEnabled = enabled; }
     void SetTimerEnabled(bool enabled) override
     {

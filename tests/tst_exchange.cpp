@@ -7,6 +7,7 @@
 
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutRenderer.h"
+#include "archive/ReceivedFile.h"
 #include "reset/ResetExchange.h"
 #include "serial/DeviceSerialPort.h"
 
@@ -136,7 +137,7 @@ private slots:
         Bench bench(Machine(Scenario::Normal, 1, 1 << 20, 0));
         RunReset(bench.host);
         const QStringList first = bench.host.list;
-        const QStringList setUp = {"SetPortNumber(1)", "SetRts(0)", "SetDtr(1)", "SetInputLen(0)", "SetSettings(9600,N,8,1)", "Open", "SetDtr(1)"};
+        const QStringList setUp = {"SetPortNumber(1)", "SetRts(0)", "SetDtr(1)", "SetInputLen(0)", "SetSettings(9600,N,8,1)", "Open", "Discard", "SetDtr(1)"};
         QCOMPARE(bench.port.calls, setUp + QStringList{"SetDtr(0)"});
         QVERIFY(bench.port.IsOpen()); // stays open, DTR dropped, until the next reset
 
@@ -196,18 +197,28 @@ private slots:
         QTest::addColumn<Options>("options");
         QTest::addColumn<QString>("folder"); // below a fresh one that holds a plain file "file"
         QTest::addColumn<QStringList>("kept");
+        QTest::addColumn<ResetRecord::DataEnd>("dataEnd");
+        using End = ResetRecord::DataEnd;
         QTest::newRow("every byte as received, and the text C copies, without lines like status lines")
-            << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A" << QStringList{".bin", ".txt"};
-        QTest::newRow("closed in the data phase: the bytes so far, marked incomplete") << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A"
-                                                                                       << QStringList{"_unvollstaendig.bin"};
-        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{};
-        QTest::newRow("a folder that cannot be made: the reset goes on, one more line") << Machine(Scenario::Normal, 1) << "file/A" << QStringList{};
+            << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A" << QStringList{".bin", ".txt"} << End::Syn;
+        QTest::newRow("closed in the data phase: the bytes so far, marked incomplete")
+            << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A" << QStringList{"_unvollstaendig.bin"} << End::Stopped;
+        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{} << End::None;
+        QTest::newRow("a folder that cannot be made: the reset goes on, one more line")
+            << Machine(Scenario::Normal, 1) << "file/A" << QStringList{} << End::Syn;
+        const qsizetype bound = ResetProtocol::RxLimitBytes - SimulatedMachine::DefaultHeader().size() - 1; // the SYN last
+        QTest::newRow("exactly the bound, ending with its SYN: complete")
+            << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound, 'x')) << "A" << QStringList{".bin", ".txt"} << End::Syn;
+        QTest::newRow("one byte more: cut off, and named so")
+            << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound + 1, 'x')) << "A"
+            << QStringList{"_abgeschnitten.bin", "_abgeschnitten.txt"} << End::CutOff;
     }
     void archive()
     {
         QFETCH(Options, options);
         QFETCH(QString, folder);
         QFETCH(QStringList, kept);
+        QFETCH(ResetRecord::DataEnd, dataEnd);
         QTemporaryDir dir;
         QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
         const QDir archive(dir.filePath(folder));
@@ -216,27 +227,55 @@ private slots:
         bench.host.onPump = [endless = options.scenario == Scenario::NoFinalSyn](FakeResetHost &host) {
             host.state.QuitRequested |= endless && host.list.contains(AwaitingData) && host.state.RxBuffer.size() > 100;
         };
-        RunReset(bench.host);
+        const ResetRecord record = RunReset(bench.host);
 
-        const QByteArray &rx = bench.host.state.RxBuffer;
-        ListEntries listed;
-        for (const QString &line : std::as_const(bench.host.list))
-            listed.Append(line);
-        const QStringList files = archive.entryList(QDir::Files, QDir::Name);
-        QCOMPARE(files.size(), kept.size());
+        QCOMPARE(record.dataEnd, dataEnd);
+        QCOMPARE(record.received, bench.host.state.RxBuffer);
+        QVERIFY(bench.host.list.contains("*** Daten nach 64 MiB abgeschnitten") == (dataEnd == ResetRecord::DataEnd::CutOff));
+        const QStringList files = archive.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QCOMPARE(files.size(), kept.size()); // no working file left behind
         for (qsizetype i = 0; i < files.size(); ++i) {
             QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_COM1" + QRegularExpression::escape(kept[i]) + "$").match(files[i]).hasMatch(),
                      qPrintable(files[i]));
+            QVERIFY(files[i].startsWith(record.began.toString("yyyy-MM-dd_HH-mm-ss")) && files[i].startsWith(record.fileBase));
+            const bool bin = files[i].endsWith(".bin");
+            QCOMPARE(archive.filePath(files[i]), bin ? record.archive.binPath : record.archive.textPath);
             QFile file(archive.filePath(files[i]));
             QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? rx : Printout::ClipboardText(listed).toUtf8());
+            QCOMPARE(file.readAll(), bin ? record.received : Printout::ClipboardText(record.lines).text.toUtf8());
         }
         if (folder.startsWith("file/"))
-            QCOMPARE(bench.host.list, ExpectedList(1, true, rx) << "*** Ausdruck nicht gespeichert: der Ordner lässt sich nicht anlegen");
-        if (!files.isEmpty()) { // another reset within the same second keeps both
-            QVERIFY(bench.host.archive.Keep("again", "COM1", QDateTime::fromString(files[0].left(19), "yyyy-MM-dd_HH-mm-ss"), true).kept);
-            QCOMPARE(archive.entryList(QDir::Files).filter(QRegularExpression("_COM1_2\\.(bin|txt)$")).size(), 2);
+            QCOMPARE(bench.host.list, ExpectedList(1, true, record.received) << "*** Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen");
+    }
+
+    // Other Zelvorins write to the same folder: none takes or spoils another's files.
+    void namesNeverCollide()
+    {
+        QTemporaryDir dir;
+        const PrintoutArchive archive(dir.path());
+        ReceivedFile first(archive, "S");
+        ReceivedFile second(archive, "S");
+        first.Append("one");
+        second.Append("two");
+        QCOMPARE(second.KeepBytes("two", ReceivedFile::Ending::Complete).binPath, dir.filePath("S.bin"));
+        ArchiveOutcome outcome = first.KeepBytes("one", ReceivedFile::Ending::Complete);
+        QCOMPARE(outcome.binPath, dir.filePath("S_2.bin"));
+        first.KeepText("text", outcome);
+        QCOMPARE(outcome.textPath, dir.filePath("S_2.txt"));
+        {
+            ReceivedFile killed(archive, "S"); // a run that ends before its reset does
+            killed.Append("half");
         }
+        ReceivedFile running(archive, "S");
+        running.Append("live");
+        QCOMPARE(archive.KeepAbandoned(), QStringList{dir.filePath("S_unvollstaendig.bin")});
+        QCOMPARE(archive.KeepAbandoned(), QStringList{}); // taken once
+        for (const auto &[name, bytes] : {std::pair{"S.bin", "two"}, {"S_2.bin", "one"}, {"S_2.txt", "text"}, {"S_unvollstaendig.bin", "half"}}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray(bytes));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5); // and the running one's working file
     }
 
     void portDirectory_data()

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstring>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -87,10 +88,11 @@ struct Reset
 {
     QStringList arguments; // "%1" is the machine's device
     SimulatedMachine::Scenario scenario;
-    int signal;            // sent once the printout is in, or on "*** Sende 22" for SIGKILL
+    int signal;            // sent once the printout is in; SIGPIPE: the reader closes both outputs at once
     int status;            // -1: ended by the signal
     QStringList kept;      // the archive's file name endings; "%1" is the terminal's number
     qsizetype printout = 0; // bytes of printout instead of the usual one, sent at once
+    bool fullDisk = false; // standard output on /dev/full
 };
 
 struct PortCase
@@ -150,10 +152,15 @@ private slots:
         QTest::addColumn<Reset>("row");
         QTest::newRow("a printout on a device path") << Reset{{"--reset", "%1"}, S::Normal, 0, 0, {"_pts_%1.bin", "_pts_%1.txt"}};
         QTest::newRow("without the archive") << Reset{com1 + QStringList{"--no-archive"}, S::Normal, 0, 0, {}};
-        QTest::newRow("a silent machine") << Reset{com1, S::Silent, 0, 1, {}};
-        QTest::newRow("SIGINT in the data phase") << Reset{com1, S::NoFinalSyn, SIGINT, 130, {"_COM1_unvollstaendig.bin"}};
-        QTest::newRow("SIGTERM in the data phase") << Reset{com1, S::NoFinalSyn, SIGTERM, 143, {"_COM1_unvollstaendig.bin"}};
-        QTest::newRow("SIGKILL right after the SYN: the archive is whole") << Reset{com1, S::Normal, SIGKILL, -1, {"_COM1.bin", "_COM1.txt"}};
+        QTest::newRow("a silent machine: nothing on standard output") << Reset{com1, S::Silent, 0, 1, {}};
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
+            QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"_COM1_unvollstaendig.bin"}};
+        QTest::newRow("kill -9 in the data phase: the next start keeps what arrived")
+            << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"_COM1_unvollstaendig.bin"}};
+        QTest::newRow("a reader that went away: no SIGPIPE, the printout kept, its own status")
+            << Reset{com1, S::Normal, SIGPIPE, 6, {"_COM1.bin", "_COM1.txt"}};
+        QTest::newRow("standard output on a full disk: its own status") << Reset{com1, S::Normal, 0, 6, {"_COM1.bin", "_COM1.txt"}, 0, true};
+        QTest::newRow("a machine that stops sending: the time limit") << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"_COM1_unvollstaendig.bin"}};
         QTest::newRow("endless data cut off at 64 MiB") << Reset{com1 + QStringList{"--no-archive"}, S::NoFinalSyn, 0, 4, {}, 65 << 20};
     }
     void reset()
@@ -174,24 +181,35 @@ private slots:
         connect(&line, &PtyMachine::BytesReceived, &line, [&] { heard << clock.elapsed(); });
         connect(&line, &PtyMachine::BytesSent, &line, [&] { lastSent = clock.elapsed(); });
         clock.start();
-        program.Start(row.arguments.replaceInStrings("%1", line.SlavePath()), QFile::encodeName(line.SlavePath()), archive.path());
-        connect(&program.process, &QProcess::readyReadStandardError, &line, [&] {
-            if (row.signal == SIGKILL && program.err.contains("*** Sende 22"))
-                program.process.kill();
-        });
-        if (row.signal == SIGINT || row.signal == SIGTERM) { // once the program has taken the whole printout
+        if (row.fullDisk)
+            program.process.setStandardOutputFile("/dev/full");
+        row.arguments.replaceInStrings("%1", line.SlavePath());
+        if (row.signal == SIGPIPE) // its reader gone before it writes a line
+            program.Start(QStringList{"-c", "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}", "bash", ZELVORIN_APP_PATH} + row.arguments,
+                          QFile::encodeName(line.SlavePath()), archive.path(), "bash");
+        else
+            program.Start(row.arguments, QFile::encodeName(line.SlavePath()), archive.path());
+        if (row.signal != 0 && row.signal != SIGPIPE) { // once the program has taken the whole printout
             QVERIFY(QTest::qWaitFor([&] {
                 return line.Machine().Sent() == line.Machine().FullTransmission() && clock.elapsed() - lastSent > 20 && line.Drained();
             }, ProgramTimeoutMs));
             ::kill(program.process.processId(), row.signal);
         }
         QCOMPARE(program.Wait(), row.status);
+        if (row.signal == SIGKILL) {
+            Program next;
+            next.Start({"--ports"}, QByteArray(), archive.path());
+            QCOMPARE(next.Wait(), 0);
+            QVERIFY2(next.err.contains("zelvorin: Ausdruck einer abgebrochenen Rückstellung gesichert: "), next.err.constData());
+        } else {
+            QCOMPARE(line.Received().count('\x16'), 1); // the SYN, however it ended
+        }
         const qint64 endedMs = clock.elapsed();
 
         const QByteArray received = line.Machine().Sent().first(std::min(line.Machine().Sent().size(), ResetProtocol::RxLimitBytes));
-        QVERIFY(line.Received().endsWith('\x16'));
-        QCOMPARE(program.out, row.status == 0 || row.status == 1 || row.status == 4 ? PrintedLines(received) : QByteArray());
-        QVERIFY(row.status != 4 || program.err.endsWith("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
+        QCOMPARE(program.out, row.status == 0 || row.status == 4 ? PrintedLines(received) : QByteArray());
+        QVERIFY(row.status != 4 || program.err.contains("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
+        QVERIFY(row.status != 6 || program.err.contains("Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben") || row.signal == SIGPIPE);
         if (row.status == 0) {
             // On the wire with the real timers: half a second between polls, the
             // command one tick after the answer, the grace time after our SYN.
@@ -200,15 +218,16 @@ private slots:
             QVERIFY2(endedMs - heard.last() >= 330, qPrintable(QString::number(endedMs - heard.last())));
             QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** Warte auf Daten\n\n*** Sende 22\n"));
         }
-        QVERIFY(row.status != 1 || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"));
+        QVERIFY(row.status != 1 || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
+                                                        "zelvorin: COM1 (" + QFile::encodeName(line.SlavePath()) + "): Automat antwortet nicht\n"));
 
-        const QStringList files = QDir(archive.path()).entryList(QDir::Files, QDir::Name);
+        const QStringList files = QDir(archive.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(files.size(), row.kept.size());
         for (qsizetype i = 0; i < files.size(); ++i) {
             QVERIFY2(files[i].endsWith(row.kept[i].replace("%1", line.SlavePath().section('/', -1))), qPrintable(files[i]));
             QFile file(archive.filePath(files[i]));
             QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : QByteArray("\n" + PrintedLines(received)).replace("\n", "\r\n"));
+            QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : PrintedLines(received).replace("\n", "\r\n"));
         }
     }
 

@@ -154,7 +154,7 @@ private slots:
         QTest::keyClick(button, Qt::Key_Space); // returns when the reset is over
         QVERIFY(!form.State().QuitRequested);
 
-        QCOMPARE(duringReset, (QStringList{"Ausdruck", "Archivordner", "List1", "0"}));
+        QCOMPARE(duringReset, (QStringList{"Archivordner", "List1", "0"})); // no printout yet
         const QByteArray rx = form.State().RxBuffer;
         QCOMPARE(rx, machine.Machine().FullTransmission());
         QCOMPARE(machine.Received(), "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16");
@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
         QGuiApplication::clipboard()->clear();
         form.ListMenu()->actions().first()->trigger();
-        QTRY_COMPARE(QGuiApplication::clipboard()->text(), Printout::ClipboardText(form.Entries()));
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), Printout::ClipboardText(form.Entries()).text);
         form.ListMenu()->close();
     }
 
@@ -187,7 +187,9 @@ private slots:
         QTest::newRow("Ctrl+C copies everything, not the current entry") << int(Qt::Key_C) << int(Qt::ControlModifier) << entries << text;
         QTest::newRow("Shift+C copies") << int(Qt::Key_C) << int(Qt::ShiftModifier) << entries << text;
         QTest::newRow("Alt+C copies") << int(Qt::Key_C) << int(Qt::AltModifier) << entries << text;
-        QTest::newRow("an empty list leaves an empty text") << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{} << "";
+        QTest::newRow("an empty list: the clipboard keeps what it had") << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{} << QString();
+        QTest::newRow("blank lines only: the clipboard keeps what it had")
+            << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{"*** Sende 22", " ", ""} << QString();
         QTest::newRow("another key copies nothing") << int(Qt::Key_X) << int(Qt::NoModifier) << entries << QString();
         QTest::newRow("Ctrl+Insert copies nothing") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << entries << QString();
     }
@@ -209,13 +211,18 @@ private slots:
         QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before")); // held, not yet released
         QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        if (copied.isNull())
+        if (key != Qt::Key_C) {
+            QCOMPARE(form.StatusText(), QString());
+        } else if (copied.isNull()) { // and the status line says why
+            QTRY_VERIFY(form.StatusText().startsWith("Nichts kopiert"));
             QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
-        else
+        } else {
             QTRY_COMPARE(QGuiApplication::clipboard()->text(), copied);
-        // Without a printout or an archive, the list's menu has nothing to offer.
+            QCOMPARE(form.StatusText(), QStringLiteral("Ausdruck kopiert: 5 Zeilen"));
+        }
+        // Without a reset that brought a printout, nor an archive, the list's menu has nothing to offer.
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(EnabledActions(form.ListMenu()), entries.isEmpty() ? QStringList() : QStringList({"Ausdruck", "Als", "Drucken", "Als"}));
+        QCOMPARE(EnabledActions(form.ListMenu()), QStringList());
     }
 
 };

@@ -126,7 +126,8 @@ public:
     QImage Controls()
     {
         const QImage window = Grab();
-        return window.copy(0, 0, window.width() * ListLeftTwips / ClientWidthTwips, window.height());
+        // Down to the button: the status line below it tells of the last reset.
+        return window.copy(0, 0, window.width() * ListLeftTwips / ClientWidthTwips, window.height() * ButtonBottomTwips / ClientHeightTwips);
     }
 
     // Space on the focused button; true once the machine has our SYN and the
@@ -195,6 +196,8 @@ public:
 
 private:
     static constexpr int ListLeftTwips = 4080;
+    static constexpr int ButtonBottomTwips = 2600;
+    static constexpr int ClientHeightTwips = 7845;
     static constexpr int ClientWidthTwips = 8205;
 
     QProcessEnvironment Environment() const

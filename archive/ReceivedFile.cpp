@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ReceivedFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Names tried before giving up: far more resets than fit into one second.
+constexpr int MaxNameNumber = 1000;
+
+int WriteAll(int descriptor, const char *data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+// A rename that never replaces; where the file system cannot, a hard link.
+int MoveWithoutReplacing(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno;
+    ::unlink(from.constData());
+    return 0;
+}
+
+// The rename is durable only once the folder itself is on disk.
+void SyncFolder(const QByteArray &folder)
+{
+    const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+// A new locked file in `folder`, hidden, named after the stem; its path goes to `path`.
+int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char *mark, QByteArray &path)
+{
+    QByteArray name = folder + "/." + QFile::encodeName(stem) + mark + "XXXXXX";
+    const int descriptor = ::mkostemp(name.data(), O_CLOEXEC | O_APPEND);
+    if (descriptor < 0)
+        return -1;
+    // Blocking: another start that looks at working files holds the lock
+    // for a moment only, and lets an empty file be.
+    ::flock(descriptor, LOCK_EX);
+    path = name;
+    return descriptor;
+}
+
+ArchiveOutcome Failure(const QString &path, int error)
+{
+    ArchiveOutcome outcome;
+    outcome.failedPath = path;
+    outcome.reason = ArchiveFiles::GermanReason(error);
+    outcome.detail = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+    return outcome;
+}
+
+} // namespace
+
+QString ArchiveFiles::GermanReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("der Datenträger ist voll");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Schreibberechtigung");
+    case EROFS:
+        return QStringLiteral("der Datenträger ist schreibgeschützt");
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("der Ordner lässt sich nicht anlegen");
+    default:
+        return QStringLiteral("Schreibfehler");
+    }
+}
+
+ArchiveFiles::Claimed ArchiveFiles::MoveToFreeName(const QByteArray &folder, const QByteArray &from,
+                                                   const QByteArray &stem, const QByteArray &tail)
+{
+    const qsizetype suffix = tail.lastIndexOf('.');
+    for (int number = 1; number <= MaxNameNumber; ++number) {
+        const QByteArray numbered = number == 1 ? stem : stem + '_' + QByteArray::number(number);
+        const int error = MoveWithoutReplacing(from, folder + '/' + numbered + tail);
+        if (error != EEXIST) {
+            if (error == 0)
+                SyncFolder(folder);
+            return {numbered + tail.first(suffix), error};
+        }
+    }
+    return {QByteArray(), EEXIST};
+}
+
+ReceivedFile::ReceivedFile(const PrintoutArchive &archive, const QString &stem)
+    : m_folder(QFile::encodeName(archive.Folder()))
+    , m_stem(stem)
+{
+    errno = 0;
+    if (!QDir().mkpath(archive.Folder())) {
+        m_error = errno != 0 ? errno : ENOENT;
+        return;
+    }
+    m_descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, m_workingPath);
+    if (m_descriptor < 0)
+        m_error = errno;
+}
+
+ReceivedFile::~ReceivedFile()
+{
+    // Left in place when the bytes were not kept: the next start keeps them.
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+}
+
+void ReceivedFile::Append(QByteArrayView bytes)
+{
+    if (m_descriptor < 0 || m_error != 0)
+        return;
+    m_error = WriteAll(m_descriptor, bytes.data(), bytes.size());
+    if (m_error == 0)
+        m_appended += bytes.size();
+}
+
+ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending)
+{
+    const char *mark = ending == Ending::Complete ? "" : ending == Ending::CutOff ? PrintoutArchive::CutOffMark
+                                                                                 : PrintoutArchive::IncompleteMark;
+    const QByteArray tail = QByteArray(mark) + ".bin";
+    const QString wanted = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_stem) + tail);
+    if (m_descriptor < 0 && m_error != 0 && !QDir(QFile::decodeName(m_folder)).exists())
+        return Failure(QFile::decodeName(m_folder), m_error);
+
+    // What appending missed is written afresh, whole.
+    if (m_descriptor < 0 || m_error != 0 || m_appended != received.size()) {
+        if (m_descriptor >= 0) {
+            ::close(m_descriptor);
+            ::unlink(m_workingPath.constData());
+        }
+        m_descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, m_workingPath);
+        if (m_descriptor < 0)
+            return Failure(wanted, errno);
+        m_appended = 0;
+        m_error = 0;
+        Append(received);
+        if (m_error != 0)
+            return Failure(wanted, m_error);
+    }
+    if (::fsync(m_descriptor) != 0)
+        return Failure(wanted, errno);
+    const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail);
+    if (claimed.error != 0)
+        return Failure(wanted, claimed.error);
+    ::close(std::exchange(m_descriptor, -1));
+    m_base = QFile::decodeName(claimed.base);
+    ArchiveOutcome outcome;
+    outcome.binPath = QFile::decodeName(m_folder + '/' + claimed.base + ".bin");
+    return outcome;
+}
+
+void ReceivedFile::KeepText(const QByteArray &utf8, ArchiveOutcome &outcome)
+{
+    const QString path = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_base) + ".txt");
+    QByteArray temporary;
+    const int descriptor = CreateWorkingFile(m_folder, m_base, TextMark, temporary);
+    int error = descriptor < 0 ? errno : WriteAll(descriptor, utf8.constData(), utf8.size());
+    if (error == 0 && ::fsync(descriptor) != 0)
+        error = errno;
+    if (error == 0)
+        error = MoveWithoutReplacing(temporary, QFile::encodeName(path));
+    if (descriptor >= 0) {
+        if (error != 0)
+            ::unlink(temporary.constData());
+        ::close(descriptor);
+    }
+    if (error != 0) {
+        const ArchiveOutcome failed = Failure(path, error);
+        outcome.failedPath = failed.failedPath;
+        outcome.reason = failed.reason;
+        outcome.detail = failed.detail;
+        return;
+    }
+    SyncFolder(m_folder);
+    outcome.textPath = path;
+}
+
+void ReceivedFile::KeepAsIncomplete()
+{
+    if (m_descriptor < 0 || m_error != 0)
+        return;
+    ::fsync(m_descriptor);
+    const QByteArray tail = QByteArray(PrintoutArchive::IncompleteMark) + ".bin";
+    if (ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail).error == 0)
+        ::close(std::exchange(m_descriptor, -1));
+}

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "archive/PrintoutArchive.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// What the archive did with one reset's printout.
+struct ArchiveOutcome
+{
+    QString binPath;    // the bytes as received
+    QString textPath;   // the printout's text
+    QString failedPath; // the file or folder that could not be written
+    QString reason;     // why, in German
+    QString detail;     // the path and the system's words, for the terminal
+
+    bool Failed() const { return !failedPath.isEmpty(); }
+};
+
+// The bytes of one reset on their way into the archive. They go into a hidden
+// working file as they arrive, so that a crash or a kill loses nothing: the
+// page cache outlives the process, and the next start keeps what it finds
+// (PrintoutArchive::KeepAbandoned). The working file is locked while this
+// process lives, which tells other Zelvorins that it is still being written.
+class ReceivedFile
+{
+public:
+    enum class Ending { Complete, CutOff, Incomplete };
+    // Hidden files ".STEM.working-XXXXXX" hold bytes on their way in, and
+    // ".STEM.text-XXXXXX" a text on its way to its name.
+    static constexpr char WorkingMark[] = ".working-";
+    static constexpr char TextMark[] = ".text-";
+
+    // Starts the working file for a reset whose files are named `stem`.
+    ReceivedFile(const PrintoutArchive &archive, const QString &stem);
+    ~ReceivedFile();
+    Q_DISABLE_COPY_MOVE(ReceivedFile)
+
+    // Adds bytes as they arrived. Cheap: no sync. A failure is remembered,
+    // and the bytes are written whole when the reset is over.
+    void Append(QByteArrayView bytes);
+    // Makes the received bytes the final .bin, synced. Safe on any thread.
+    ArchiveOutcome KeepBytes(const QByteArray &received, Ending ending);
+    // Puts the printout's text beside the .bin that KeepBytes made.
+    void KeepText(const QByteArray &utf8, ArchiveOutcome &outcome);
+    // For an exit that skips the reset's end: the bytes so far as an
+    // incomplete .bin, with nothing but system calls.
+    void KeepAsIncomplete();
+
+    // The name stem, with its number when another reset took the plain one,
+    // and the mark of how the data ended: "…_COM1_2_abgeschnitten".
+    QString Base() const { return m_base; }
+
+private:
+    QByteArray m_folder;
+    QString m_stem;
+    QString m_base;
+    QByteArray m_workingPath;
+    int m_descriptor = -1;
+    qsizetype m_appended = 0;
+    int m_error = 0; // the first failure while appending
+};
+
+namespace ArchiveFiles {
+// Moves `from` to the first free name of stem, stem_2, stem_3 … followed by
+// `tail`, never over an existing file. Returns that name's base (the name
+// without ".bin"), or an error number.
+struct Claimed
+{
+    QByteArray base;
+    int error = 0;
+};
+Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem, const QByteArray &tail);
+// The reason for a failure to write, in German.
+QString GermanReason(int error);
+} // namespace ArchiveFiles
