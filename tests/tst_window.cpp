@@ -20,6 +20,8 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,7 +95,21 @@ private slots:
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QVERIFY(!list->horizontalScrollBar()->isVisible());
-        QCOMPARE(form.minimumSize(), form.maximumSize());
+        // Opened within the screen, with every control in view or scrolled to.
+        QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
+        auto *scroller = form.findChild<QScrollArea *>();
+        const auto controls = list->parentWidget()->findChildren<QWidget *>(QRegularExpression("^(Label|Combo|Command|Status)"));
+        QCOMPARE(controls.size(), 10);
+        for (QWidget *control : controls) {
+            scroller->ensureWidgetVisible(control, 0, 0);
+            QVERIFY2(scroller->viewport()->rect().contains(QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
+                     qPrintable(control->objectName()));
+        }
+        // Made larger than the whole page, the window gives the list all the new room.
+        const QSize listBefore = list->size();
+        form.resize(list->parentWidget()->size() + QSize(300, 200));
+        QTRY_COMPARE(list->width(), listBefore.width() + 300);
+        QVERIFY(list->height() >= listBefore.height() + 200);
         // The button has the focus; Tab goes on to the list, then to the port field.
         for (const char *next : {"Command1", "List1", "Combo1"}) {
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
