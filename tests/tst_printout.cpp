@@ -107,8 +107,18 @@ private slots:
         QCOMPARE(utf8, expected.repeated(300).toUtf8());
     }
 
+    void pdfHoldsTheLinesInAFixedWidthFont_data()
+    {
+        QTest::addColumn<qreal>("marginMm"); // the writer's before printing
+        QTest::addColumn<qreal>("clearMm");  // what every word keeps from the paper's edges
+        QTest::newRow("narrow margins widen to 15 mm") << 0.0 << 15.0;
+        QTest::newRow("wider margins stay") << 25.0 << 25.0;
+    }
+
     void pdfHoldsTheLinesInAFixedWidthFont()
     {
+        QFETCH(qreal, marginMm);
+        QFETCH(qreal, clearMm);
         if (QStandardPaths::findExecutable("pdffonts").isEmpty() || QStandardPaths::findExecutable("fc-list").isEmpty())
             QSKIP("needs poppler-utils and fontconfig (tools/install-deps --test)");
         QStringList printout = {"", "== AUDIT-AUSDRUCK ==", "Umsatz:      2.345,60 €", "Störungen: Münzprüfer 2x, Kühlung 0x"};
@@ -117,6 +127,7 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath("a.pdf");
         QPdfWriter writer(pdf);
+        writer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
         QVERIFY(Printout::PrintPages(writer, printout.join("\r\n") + "\r\n", "Kopfzeile COM1")); // the file is whole once painted
         // In order, lines over 24 columns carried on as on the paper, a header and a number on every page.
         const QStringList lines = Run("pdftotext", {"-layout", pdf, "-"}).split('\n');
@@ -127,6 +138,20 @@ private slots:
         QCOMPARE(at, expected.size());
         QCOMPARE(lines.filter("Kopfzeile COM1").size(), 3);
         QCOMPARE(lines.filter(QRegularExpression("^Seite [123] von 3$")).size(), 3);
+
+        // Every word inside the margins, in letters of 11 points, not 11 pixels.
+        const QString boxes = Run("pdftotext", {"-bbox", pdf, "-"});
+        const QRegularExpressionMatch page = QRegularExpression(R"x(<page width="([\d.]+)" height="([\d.]+)")x").match(boxes);
+        const qreal clear = clearMm * 72 / 25.4;
+        int words = 0;
+        for (const auto &word : QRegularExpression(R"x(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")x").globalMatch(boxes)) {
+            const auto at = [&word](int n) { return word.captured(n).toDouble(); };
+            QVERIFY2(at(1) >= clear && at(2) >= clear && page.captured(1).toDouble() - at(3) >= clear
+                         && page.captured(2).toDouble() - at(4) >= clear && at(4) - at(2) >= 10,
+                     qPrintable(word.captured()));
+            ++words;
+        }
+        QVERIFY(words > 120);
 
         const QString font = Run("pdffonts", {pdf}).split('\n').value(2).section(' ', 0, 0);
         const QStringList fixed = Run("fc-list", {":spacing=mono", "family"}).remove(' ').split(QRegularExpression("[,\n]"), Qt::SkipEmptyParts);
