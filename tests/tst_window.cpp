@@ -5,6 +5,7 @@
 #include "Harness.h"
 
 #include "app/Form1.h"
+#include "app/QtGerman.h"
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutPages.h"
 #include "printout/PrintoutRenderer.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -25,6 +28,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
@@ -115,6 +119,16 @@ private slots:
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
             QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
         }
+    }
+
+    void qtDialogsInGerman()
+    {
+        QTranslator german;
+        QVERIFY(InstallQtGerman(german));
+        QFileDialog dialog;
+        dialog.setOptions(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        QCOMPARE(dialog.findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&'), QStringLiteral("Speichern"));
     }
 
     void selectorTakesWhatIsTyped_data()
