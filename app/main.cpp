@@ -31,7 +31,7 @@ den Ausdruck, den er dabei sendet. Ohne Optionen öffnet sich das Fenster.
 
 Optionen:
   --ports                COM1 bis COM9, wie das Fenster sie nummeriert: Gerät,
-                         Beschreibung, und ob sich die Schnittstelle öffnen lässt
+                         Beschreibung und ob sich die Schnittstelle öffnen lässt
   --reset SCHNITTSTELLE  eine Rückstellung ohne Fenster; SCHNITTSTELLE ist COM1
                          bis COM9 oder ein Gerätepfad wie /dev/ttyUSB0. Die
                          Statuszeilen gehen auf die Standardfehlerausgabe, der
@@ -104,7 +104,7 @@ int ResetOnCommandLine(const QString &name, bool noArchive)
         return ConsoleHost(PortDirectory::FromSystem(), number, name.toUpper(), archive).Run();
     }
     if (name.isEmpty() || name.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
-        return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; gemeint ist COM1 bis COM9 oder ein "
+        return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; erlaubt sind COM1 bis COM9 oder ein "
                                          "Gerätepfad wie /dev/ttyUSB0.")
                               .arg(name));
     // A device path: it stands in for COM1, and names the archive's files.
@@ -151,7 +151,8 @@ int main(int argc, char *argv[])
     parser.addOptions({help, version, ports, reset, noArchive});
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
-            return UsageError(QStringLiteral("unbekannte Option »%1«.").arg(parser.unknownOptionNames().first()));
+            return UsageError(QStringLiteral("unbekannte Option »%1%2«.")
+                                  .arg(parser.unknownOptionNames().first().size() == 1 ? "-" : "--", parser.unknownOptionNames().first()));
         return UsageError(QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
     }
     if (!parser.positionalArguments().isEmpty())
