@@ -16,8 +16,8 @@ QStringList PaperLines(const QString &printoutText)
 {
     QStringList lines;
     QStringList entries = printoutText.split(QLatin1StringView(LineEnd));
-    if (!entries.isEmpty() && entries.last().isEmpty())
-        entries.removeLast(); // the last line's own end
+    if (entries.last().isEmpty()) // the last line's own end; split never gives an empty list
+        entries.removeLast();
     for (const QString &entry : std::as_const(entries)) {
         qsizetype from = 0;
         do {
