@@ -26,10 +26,14 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QShowEvent>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyleOptionViewItem>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <QtConcurrent>
 
 #include <cmath>
@@ -87,33 +91,48 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     , MSComm1(std::move(directory))
     , m_archive(std::move(archive))
 {
-    Label2 = MakeLabel(QStringLiteral("1. Automat anschließen  an den PC"), this);
-    Label1 = MakeLabel(QStringLiteral("2. richtige Serielle Schnittstelle wählen:"), this);
-    Combo1 = new QComboBox(this);
+    // The controls sit on a page that scrolls when the screen is too small
+    // for it; otherwise the page is the whole window.
+    auto *scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);
+    scroller->setWidgetResizable(true);
+    m_page = new QWidget;
+    scroller->setWidget(m_page);
+    m_page->installEventFilter(this);
+    scroller->viewport()->installEventFilter(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(QMargins());
+    layout->addWidget(scroller);
+    QWidget *const page = m_page;
+
+    Label2 = MakeLabel(QStringLiteral("1. Automat anschließen  an den PC"), page);
+    Label1 = MakeLabel(QStringLiteral("2. richtige Serielle Schnittstelle wählen:"), page);
+    Combo1 = new QComboBox(page);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setCompleter(nullptr); // what the user types is what counts
-    Label3 = MakeLabel(QStringLiteral("3. Rückstellen starten durch Klick auf"), this);
-    Command1 = new QPushButton(QStringLiteral("Rückstellen"), this);
+    Label3 = MakeLabel(QStringLiteral("3. Rückstellen starten durch Klick auf"), page);
+    Command1 = new QPushButton(QStringLiteral("Rückstellen"), page);
     Label5 = MakeLabel(QStringLiteral("Wenn der Ausdruck nicht innerhalb von ca. 30 Sekunden angezeigt "
                                       "wird, wird das vermutlich nichts mehr."),
-                       this);
+                       page);
     Label6 = MakeLabel(
         QStringLiteral("Mögliche Fehlerursachen: War die richtige COM-Schnittstelle eingestellt? Nach "
                        "mehreren Versuchen blockiert der Automat oft, dann den einmal Aus- und wieder "
                        "Anschalten. Manche Bergmann-Crown Geräte erlauben ein erneutes Löschen (wenn "
                        "es eben bereits erfolgreich war) erst wieder nach einer Stunde."),
-        this);
+        page);
     Label4 = MakeLabel(
         QStringLiteral("Wenn die \"Rückstellen\"-Taste aktiv ist, kann damit sofort ein neuer Versuch "
                        "gestartet werden. Sonst das Programm abbrechen durch Schließen des  Fensters "
                        "über X oben rechts und danach ggf. das Programm neu starten."),
-        this);
-    Label8 = MakeLabel(QStringLiteral("Neuere Versionen: beim Zelvorin-Projekt"), this);
-    StatusLine = MakeLabel(QString(), this);
+        page);
+    Label8 = MakeLabel(QStringLiteral("Neuere Versionen: beim Zelvorin-Projekt"), page);
+    StatusLine = MakeLabel(QString(), page);
     StatusLine->setAccessibleName(QStringLiteral("Status"));
     StatusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    List1 = new QListView(this);
+    List1 = new QListView(page);
     List1->setModel(&m_list);
     List1->setUniformItemSizes(true);
     // Laid out a slice at a time, so that millions of lines never freeze the window.
@@ -192,7 +211,44 @@ void Form1::LayOutControls()
         widget->setObjectName(QLatin1StringView(name));
         widget->setGeometry(ToPixels(box, m_scale));
     }
-    setFixedSize(ToPixels(ClientWidthTwips, m_scale), ToPixels(ClientHeightTwips, m_scale));
+    const QRect list = List1->geometry();
+    const QSize design(ToPixels(ClientWidthTwips, m_scale), ToPixels(ClientHeightTwips, m_scale));
+    m_listMargins = design - QSize(list.x() + list.width(), list.y() + list.height());
+    // The instructions run all the way down, so the page is never smaller than
+    // designed; beyond that, the window's room goes to the list.
+    m_page->setMinimumSize(design);
+
+    resize(design);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_fitted)
+        return;
+    m_fitted = true;
+    // A screen too small for the design shows it in part, to be scrolled.
+    // Some window managers tell their frame only once the window is up: until
+    // then, room for one is kept.
+    const QRect available = screen()->availableGeometry();
+    const QSize frame = (frameGeometry().size() - size()).expandedTo(FrameAllowance);
+    const QSize room = available.size() - frame;
+    if (width() > room.width() || height() > room.height()) {
+        resize(size().boundedTo(room));
+        move(available.topLeft());
+    }
+}
+
+void Form1::PlaceList()
+{
+    // The list fills the page to the right and down to the visible bottom, so
+    // that its newest lines stay in view; on a short screen it gives up rows
+    // before anything else has to be scrolled to.
+    const QWidget *viewport = m_page->parentWidget();
+    const int least = ListLeastRows * List1->fontMetrics().lineSpacing() + 2 * List1->frameWidth();
+    const QPoint at = List1->pos();
+    List1->resize(m_page->width() - at.x() - m_listMargins.width(),
+                  std::max(least, std::min(m_page->height(), viewport->height()) - at.y() - m_listMargins.height()));
 }
 
 void Form1::BuildListMenu()
@@ -339,6 +395,8 @@ void Form1::closeEvent(QCloseEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if ((watched == m_page || watched == m_page->parentWidget()) && event->type() == QEvent::Resize)
+        PlaceList();
     if (watched != List1)
         return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress) {

@@ -30,6 +30,10 @@ public:
     static constexpr int ClientWidthTwips = 8205;
     static constexpr int ClientHeightTwips = 7845;
     static constexpr double MaxLayoutScale = 3.0;
+    // Room kept for the window manager's frame before it is known.
+    static constexpr QSize FrameAllowance{8, 40};
+    // The list never gets shorter than this many lines.
+    static constexpr int ListLeastRows = 4;
 
     explicit Form1(PortDirectory directory, PrintoutArchive archive = PrintoutArchive(), QWidget *parent = nullptr);
 
@@ -55,6 +59,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -69,6 +74,7 @@ private:
     // the status lines, replace the clipboard's content.
     void CopyPrintout(int keyCode);
     void LayOutControls();
+    void PlaceList();
     void BuildListMenu();
     void ShowListMenu(const QPoint &where);
     void SaveAsText();
@@ -94,6 +100,8 @@ private:
     QComboBox *Combo1;
     QPushButton *Command1;
     QListView *List1;
+    QWidget *m_page = nullptr; // what the window's scroll area shows: all the controls
+    QSize m_listMargins;       // from the list's bottom right corner to the page's
     QTimer Timer1;
     DeviceSerialPort MSComm1;
     MainWindowState m_state;
@@ -105,6 +113,7 @@ private:
     QList<QAction *> m_dialogActions;   // open a dialog, so not during a reset
     QAction *m_folderAction = nullptr;
     bool m_resetRunning = false;
+    bool m_fitted = false; // into the screen, once, when first shown
     double m_scale = 1.0;
     QWidget *m_focusAfterDisable = nullptr;
     // The latest reset that brought a printout: what the menu saves and prints.

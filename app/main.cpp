@@ -32,7 +32,7 @@ den Ausdruck, den er dabei sendet. Ohne Optionen öffnet sich das Fenster.
 
 Optionen:
   --ports                COM1 bis COM9, wie das Fenster sie nummeriert: Gerät,
-                         Beschreibung, und ob sich die Schnittstelle öffnen lässt
+                         Beschreibung und ob sich die Schnittstelle öffnen lässt
   --reset SCHNITTSTELLE  eine Rückstellung ohne Fenster; SCHNITTSTELLE ist COM1
                          bis COM9 oder ein Gerätepfad wie /dev/ttyUSB0. Die
                          Statuszeilen gehen auf die Standardfehlerausgabe, der
@@ -112,7 +112,7 @@ int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSecond
         return ConsoleHost(PortDirectory::FromSystem(), number, shown.toUpper(), archive, timeoutSeconds, outputOpen).Run();
     }
     if (name.isEmpty() || shown.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
-        return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; gemeint ist COM1 bis COM9 oder ein "
+        return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; erlaubt sind COM1 bis COM9 oder ein "
                                          "Gerätepfad wie /dev/ttyUSB0.")
                               .arg(shown));
     // A device path, taken byte for byte: it stands in for COM1.
@@ -200,7 +200,8 @@ int main(int argc, char *argv[])
     parser.addOptions({help, version, ports, reset, noArchive, timeout});
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
-            return UsageError(QStringLiteral("unbekannte Option »%1«.").arg(parser.unknownOptionNames().first()));
+            return UsageError(QStringLiteral("unbekannte Option »%1%2«.")
+                                  .arg(parser.unknownOptionNames().first().size() == 1 ? "-" : "--", parser.unknownOptionNames().first()));
         return UsageError(parser.errorText().contains(QLatin1StringView("timeout"))
                               ? QStringLiteral("--timeout braucht eine Zahl von Sekunden, z. B. --timeout 60.")
                               : QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));

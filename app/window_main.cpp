@@ -3,10 +3,12 @@
 
 #include "app/Application.h"
 #include "app/Form1.h"
+#include "app/QtGerman.h"
 #include "app/TerminationSignals.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,6 +43,9 @@ int main(int argc, char *argv[])
     qInstallMessageHandler(nullptr);
     for (const QString &message : std::as_const(g_startupMessages))
         std::fprintf(stderr, "%s\n", qPrintable(message));
+
+    QTranslator qtGerman;
+    InstallQtGerman(qtGerman);
 
     QApplication::setApplicationName(QLatin1StringView(ApplicationName));
     QApplication::setApplicationVersion(QLatin1StringView(ApplicationVersion));

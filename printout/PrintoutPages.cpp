@@ -16,8 +16,8 @@ QStringList PaperLines(const QString &printoutText)
 {
     QStringList lines;
     QStringList entries = printoutText.split(QLatin1StringView(LineEnd));
-    if (!entries.isEmpty() && entries.last().isEmpty())
-        entries.removeLast(); // the last line's own end
+    if (entries.last().isEmpty()) // the last line's own end; split never gives an empty list
+        entries.removeLast();
     for (const QString &entry : std::as_const(entries)) {
         qsizetype from = 0;
         do {
@@ -30,6 +30,17 @@ QStringList PaperLines(const QString &printoutText)
 
 bool PrintPages(QPagedPaintDevice &device, const QString &printoutText, const QString &header)
 {
+    // Clear of the paper's edge on every side: wider margins where the
+    // printer needs them or the user chose them.
+    QPageLayout layout = device.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF chosen = layout.margins();
+    const QMarginsF least = layout.minimumMargins();
+    const auto side = [](qreal a, qreal b) { return std::max({a, b, PageMarginMm}); };
+    device.setPageMargins(QMarginsF(side(chosen.left(), least.left()), side(chosen.top(), least.top()),
+                                    side(chosen.right(), least.right()), side(chosen.bottom(), least.bottom())),
+                          QPageLayout::Millimeter);
+
     QPainter painter;
     if (!painter.begin(&device))
         return false;

@@ -10,6 +10,7 @@ namespace Printout {
 
 inline constexpr int PaperColumns = 24; // as wide as the machine's printer
 inline constexpr qreal PagePointSize = 11;
+inline constexpr qreal PageMarginMm = 15; // at the least, on every side
 
 // The printout text (as the C key copies it) in lines as the machine's paper
 // holds them: longer lines go on in the next one.

@@ -25,6 +25,7 @@ for file in usr/bin/zelvorin usr/libexec/zelvorin/zelvorin-window usr/share/man/
     [[ -s "$root/$file" ]] || { echo "missing from the package: $file"; exit 1; }
 done
 dpkg-deb -f "$package" Depends | grep -q libqt6serialport6 || { echo "no dependency on Qt's serial port"; exit 1; }
+dpkg-deb -f "$package" Depends | grep -q qt6-translations-l10n || { echo "no dependency on Qt's translations"; exit 1; }
 # The installed program finds its window (which, without a display, says
 # so), and its manual page reads cleanly.
 [[ $("$root/usr/bin/zelvorin" --version) == "Zelvorin 1.00" ]]

@@ -107,16 +107,31 @@ private slots:
         QCOMPARE(utf8, expected.repeated(300).toUtf8());
     }
 
+    void pdfHoldsTheLinesInAFixedWidthFont_data()
+    {
+        QTest::addColumn<qreal>("marginMm"); // the writer's before printing
+        QTest::addColumn<qreal>("clearMm");  // what every word keeps from the paper's edges
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("narrow margins widen to 15 mm, numbered pages") << 0.0 << 15.0 << 120 << 3;
+        QTest::newRow("wider margins stay, one page without a number") << 25.0 << 25.0 << 5 << 1;
+    }
+
     void pdfHoldsTheLinesInAFixedWidthFont()
     {
+        QFETCH(qreal, marginMm);
+        QFETCH(qreal, clearMm);
+        QFETCH(int, rows);
+        QFETCH(int, pages);
         if (QStandardPaths::findExecutable("pdffonts").isEmpty() || QStandardPaths::findExecutable("fc-list").isEmpty())
             QSKIP("needs poppler-utils and fontconfig (tools/install-deps --test)");
         QStringList printout = {"", "== AUDIT-AUSDRUCK ==", "Umsatz:      2.345,60 €", "Störungen: Münzprüfer 2x, Kühlung 0x"};
-        for (int row = 1; row <= 120; ++row)
+        for (int row = 1; row <= rows; ++row)
             printout << QStringLiteral("Zeile %1").arg(row);
         QTemporaryDir dir;
         const QString pdf = dir.filePath("a.pdf");
         QPdfWriter writer(pdf);
+        writer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
         QVERIFY(Printout::PrintPages(writer, printout.join("\r\n") + "\r\n", "Kopfzeile COM1")); // the file is whole once painted
         // In order, lines over 24 columns carried on as on the paper, a header and a number on every page.
         const QStringList lines = Run("pdftotext", {"-layout", pdf, "-"}).split('\n');
@@ -125,8 +140,22 @@ private slots:
         for (const QString &line : lines)
             at += at < expected.size() && line.trimmed() == expected[at];
         QCOMPARE(at, expected.size());
-        QCOMPARE(lines.filter("Kopfzeile COM1").size(), 3);
-        QCOMPARE(lines.filter(QRegularExpression("^Seite [123] von 3$")).size(), 3);
+        QCOMPARE(lines.filter("Kopfzeile COM1").size(), pages);
+        QCOMPARE(lines.filter(QRegularExpression(QString("^Seite [1-%1] von %1$").arg(pages))).size(), pages > 1 ? pages : 0);
+
+        // Every word inside the margins, in letters of 11 points, not 11 pixels.
+        const QString boxes = Run("pdftotext", {"-bbox", pdf, "-"});
+        const QRegularExpressionMatch page = QRegularExpression(R"x(<page width="([\d.]+)" height="([\d.]+)")x").match(boxes);
+        const qreal clear = clearMm * 72 / 25.4;
+        int words = 0;
+        for (const auto &word : QRegularExpression(R"x(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")x").globalMatch(boxes)) {
+            const auto at = [&word](int n) { return word.captured(n).toDouble(); };
+            QVERIFY2(at(1) >= clear && at(2) >= clear && page.captured(1).toDouble() - at(3) >= clear
+                         && page.captured(2).toDouble() - at(4) >= clear && at(4) - at(2) >= 10,
+                     qPrintable(word.captured()));
+            ++words;
+        }
+        QVERIFY(words > rows);
 
         const QString font = Run("pdffonts", {pdf}).split('\n').value(2).section(' ', 0, 0);
         const QStringList fixed = Run("fc-list", {":spacing=mono", "family"}).remove(' ').split(QRegularExpression("[,\n]"), Qt::SkipEmptyParts);

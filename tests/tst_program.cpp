@@ -121,7 +121,7 @@ private slots:
         QTest::addColumn<CommandLine>("row");
         QTest::newRow("--help") << CommandLine{{"--help"}, 0, "~--reset SCHNITTSTELLE", ""};
         QTest::newRow("--version") << CommandLine{{"--version"}, 0, "Zelvorin 1.00\n", ""};
-        QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »bogus«"};
+        QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »--bogus«"};
         QTest::newRow("--reset without a port") << CommandLine{{"--reset"}, 2, "", "--reset braucht"};
         QTest::newRow("an unknown port name") << CommandLine{{"--reset", "COM12"}, 2, "", "»COM12«"};
         QTest::newRow("a port without a device: at once") << CommandLine{{"--reset", "com3"}, 3, "", "COM3 ist keinem Gerät zugeordnet"};

@@ -5,6 +5,7 @@
 #include "Harness.h"
 
 #include "app/Form1.h"
+#include "app/QtGerman.h"
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutPages.h"
 #include "printout/PrintoutRenderer.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -20,9 +23,12 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 namespace {
 
@@ -93,12 +99,36 @@ private slots:
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QVERIFY(!list->horizontalScrollBar()->isVisible());
-        QCOMPARE(form.minimumSize(), form.maximumSize());
+        // Opened within the screen, with every control in view or scrolled to.
+        QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
+        auto *scroller = form.findChild<QScrollArea *>();
+        const auto controls = list->parentWidget()->findChildren<QWidget *>(QRegularExpression("^(Label|Combo|Command|Status)"));
+        QCOMPARE(controls.size(), 10);
+        for (QWidget *control : controls) {
+            scroller->ensureWidgetVisible(control, 0, 0);
+            QVERIFY2(scroller->viewport()->rect().contains(QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
+                     qPrintable(control->objectName()));
+        }
+        // Made larger than the whole page, the window gives the list all the new room.
+        const QSize listBefore = list->size();
+        form.resize(list->parentWidget()->size() + QSize(300, 200));
+        QTRY_COMPARE(list->width(), listBefore.width() + 300);
+        QVERIFY(list->height() >= listBefore.height() + 200);
         // The button has the focus; Tab goes on to the list, then to the port field.
         for (const char *next : {"Command1", "List1", "Combo1"}) {
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
             QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
         }
+    }
+
+    void qtDialogsInGerman()
+    {
+        QTranslator german;
+        QVERIFY(InstallQtGerman(german));
+        QFileDialog dialog;
+        dialog.setOptions(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        QCOMPARE(dialog.findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&'), QStringLiteral("Speichern"));
     }
 
     void selectorTakesWhatIsTyped_data()
