@@ -492,7 +492,8 @@ void Form1::CopyPrintout(int keyCode)
         QClipboard *clipboard = QGuiApplication::clipboard();
         clipboard->clear(QClipboard::Clipboard);
         clipboard->setText(copy.text, QClipboard::Clipboard);
-        SetStatus(QStringLiteral("Ausdruck kopiert: %n Zeilen").replace(QLatin1StringView("%n"), QString::number(copy.lines)));
+        SetStatus(copy.lines == 1 ? QStringLiteral("Ausdruck kopiert: 1 Zeile")
+                                  : QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
     });
     copying->setFuture(QtConcurrent::run(&Printout::ClipboardText, Entries()));
 }

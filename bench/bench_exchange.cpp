@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QMutex>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -56,6 +57,7 @@ public:
     const PrintoutArchive &Archive() const override { return m_form.Archive(); }
     QString SelectorText() const override { return m_form.SelectorText(); }
     QString PortName() const override { return m_form.PortName(); }
+    QString DevicePath() const override { return m_form.DevicePath(); }
     void SetButtonEnabled(bool enabled) override { m_form.SetButtonEnabled(enabled); }
     void SetTimerEnabled(bool enabled) override { m_form.SetTimerEnabled(enabled); }
     void CloseWindow() override {}
@@ -138,7 +140,8 @@ Exchange RunExchange(const SimulatedMachine::Options &options)
 {
     MachineThread machine(options);
     machine.start();
-    Form1 form(OnlyCom1(machine.WaitForPath()));
+    QTemporaryDir archive; // on, as people use it: every byte goes to disk as it comes
+    Form1 form(OnlyCom1(machine.WaitForPath()), PrintoutArchive(archive.path()));
     const qint64 start = NowNs();
     form.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     Exchange exchange;

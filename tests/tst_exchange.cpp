@@ -358,32 +358,41 @@ private slots:
     void staleBytesNeverAnswerTheNextReset_data()
     {
         QTest::addColumn<QString>("selector");
-        QTest::newRow("the same port again") << "COM1";
-        QTest::newRow("a port without a device") << "COM2";
+        QTest::addColumn<bool>("lineDies"); // after the port took the bytes in
+        QTest::newRow("taken in before the line died: the same port again") << "COM1" << true;
+        QTest::newRow("taken in before the line died: a port without a device") << "COM2" << true;
+        QTest::newRow("waiting on the line when the reset opens it, SYN last") << "COM1" << false;
     }
 
     void staleBytesNeverAnswerTheNextReset()
     {
         QFETCH(QString, selector);
+        QFETCH(bool, lineDies);
         Pty pty;
         DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
-        QVERIFY(port.SetPortNumber(1) && port.Open());
-        // The port takes bytes in, then the line goes dead before they are read.
-        pty.Write("ZZ");
+        termios raw{}; // as the port will set it: the bytes are readable at once
+        QVERIFY(::tcgetattr(pty.Slave(), &raw) == 0);
+        ::cfmakeraw(&raw);
+        QVERIFY(::tcsetattr(pty.Slave(), TCSANOW, &raw) == 0 && port.SetPortNumber(1));
+        QVERIFY(!lineDies || port.Open()); // else the reset opens it
+        pty.Write("tail\x16");
         pollfd arrived{pty.Slave(), POLLIN, 0};
         QCOMPARE(::poll(&arrived, 1, 5000), 1); // on the line, not yet taken
-        QTRY_VERIFY([&] {
-            int waiting = -1;
-            return ::ioctl(pty.Slave(), FIONREAD, &waiting) == 0 && waiting == 0;
-        }());
-        pty.CloseSlave();
-        pty.CloseMaster();
-        QTRY_VERIFY(!port.IsOpen());
+        if (lineDies) {
+            QTRY_VERIFY([&] {
+                int waiting = -1;
+                return ::ioctl(pty.Slave(), FIONREAD, &waiting) == 0 && waiting == 0;
+            }());
+            pty.CloseSlave();
+            pty.CloseMaster();
+            QTRY_VERIFY(!port.IsOpen());
+        }
 
         SimulatedMachine silent(SimulatedMachine::Options{SimulatedMachine::Scenario::Silent});
         qint64 clock = 0;
         FakeResetHost host(port, silent, clock);
         host.selectorText = selector;
+        host.onPump = [](FakeResetHost &) { QCoreApplication::processEvents(); }; // the port reads as it would
         RunReset(host);
         QVERIFY(host.state.RxBuffer.isEmpty());
         QCOMPARE(host.list.count(QStringLiteral("*** Sende 05 und Warte")), 20);

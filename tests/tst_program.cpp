@@ -123,6 +123,7 @@ private slots:
         QTest::newRow("--version") << CommandLine{{"--version"}, 0, "Zelvorin 1.00\n", ""};
         QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »--bogus«"};
         QTest::newRow("--reset without a port") << CommandLine{{"--reset"}, 2, "", "--reset braucht"};
+        QTest::newRow("--ports with --reset: no reset") << CommandLine{{"--ports", "--reset", "COM1"}, 2, "", "gehen nicht zusammen"};
         QTest::newRow("an unknown port name") << CommandLine{{"--reset", "COM12"}, 2, "", "»COM12«"};
         QTest::newRow("a port without a device: at once") << CommandLine{{"--reset", "com3"}, 3, "", "COM3 ist keinem Gerät zugeordnet"};
         QTest::newRow("a device that is missing")
@@ -229,6 +230,21 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : PrintedLines(received).replace("\n", "\r\n"));
         }
+    }
+
+    // Two machines on two adapters, one archive: resets begun in the same second keep both.
+    void twoAtOnceKeepBoth()
+    {
+        SimulatedMachine::Options options{SimulatedMachine::Scenario::Normal, 1};
+        options.pieceIntervalMs = 2;
+        PtyMachine first(options);
+        PtyMachine second(options);
+        QTemporaryDir archive;
+        Program programs[2];
+        programs[0].Start({"--reset", "COM1"}, QFile::encodeName(first.SlavePath()), archive.path());
+        programs[1].Start({"--reset", "COM1"}, QFile::encodeName(second.SlavePath()), archive.path());
+        QCOMPARE(programs[0].Wait() + programs[1].Wait(), 0);
+        QCOMPARE(QDir(archive.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
     }
 
     void portsListedWithTheTruth_data()

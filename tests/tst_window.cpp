@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -198,10 +199,29 @@ private slots:
 
         QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
-        QGuiApplication::clipboard()->clear();
-        form.ListMenu()->actions().first()->trigger();
-        QTRY_COMPARE(QGuiApplication::clipboard()->text(), Printout::ClipboardText(form.Entries()).text);
         form.ListMenu()->close();
+        const QString firstStatus = form.StatusText();
+        QVERIFY2(firstStatus.startsWith("Ausdruck erhalten und gespeichert: ") && firstStatus.endsWith(".txt"), qPrintable(firstStatus));
+
+        // A second reset: the menu saves its printout alone, proposing the archive's name for it.
+        QTest::keyClick(button, Qt::Key_Space);
+        const QString archived = form.StatusText().section(": ", 1);
+        QVERIFY2(archived != firstStatus.section(": ", 1) && QFile::exists(archive.filePath(archived)), qPrintable(archived));
+        QString proposed;
+        QTimer::singleShot(0, &form, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            proposed = dialog->selectedFiles().value(0).section('/', -1);
+            dialog->selectFile(archive.filePath("gespeichert.txt"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        form.ListMenu()->actions()[1]->trigger();
+        QCOMPARE(proposed, archived);
+        QFile saved(archive.filePath("gespeichert.txt"));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QFile kept(archive.filePath(archived));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), kept.readAll());
+        QCOMPARE(form.StatusText(), "Gespeichert: " + saved.fileName());
     }
 
     void copyOnKeyRelease_data()
