@@ -10,12 +10,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 // Names tried before giving up: far more resets than fit into one second.
 constexpr int MaxNameNumber = 1000;
+constexpr mode_t ArchiveFileMode = 0644;
 
 int WriteAll(int descriptor, const char *data, qsizetype size)
 {
@@ -61,6 +63,7 @@ int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char 
     const int descriptor = ::mkostemp(name.data(), O_CLOEXEC | O_APPEND);
     if (descriptor < 0)
         return -1;
+    ::fchmod(descriptor, ArchiveFileMode); // as other documents, not mkostemp's 0600
     // Blocking: another start that looks at working files holds the lock
     // for a moment only, and lets an empty file be.
     ::flock(descriptor, LOCK_EX);
