@@ -21,11 +21,8 @@ public:
 
     static bool ToolsPresent()
     {
-        for (const char *tool : {"Xvfb", "xdotool", "xclip", "import"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                return false;
-        }
-        return true;
+        const QStringList tools = {"Xvfb", "xdotool", "xclip", "import"};
+        return std::all_of(tools.begin(), tools.end(), [](const QString &tool) { return !QStandardPaths::findExecutable(tool).isEmpty(); });
     }
 
     ~XSession()
@@ -33,8 +30,7 @@ public:
         for (QProcess *process : {&m_app, &m_machine, &m_server}) {
             process->terminate();
             if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished(5000);
+                process->kill(), process->waitForFinished(5000);
         }
     }
 
@@ -45,34 +41,33 @@ public:
         // Xvfb picks a free display and names it once it takes clients.
         // -noreset: else it starts over whenever its last client leaves, and
         // refuses the program for that moment.
-        m_server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
-        m_machine.start(QStringLiteral(ZELVORIN_MACHINE_PATH), QStringList{"--log", LogPath()} + machineArguments);
-        const QString display = ReadLine(m_server);
-        const QString device = ReadLine(m_machine);
-        if (display.isEmpty() || device.isEmpty()) {
-            qWarning("XSession: no X server (%s) or no machine (%s)", qPrintable(display), qPrintable(device));
+        m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
+        m_machine.start(ZELVORIN_MACHINE_PATH, QStringList{"--log", LogPath()} + machineArguments);
+        if (!QTest::qWaitFor([&] { return m_server.canReadLine() && m_machine.canReadLine(); }, ToolTimeoutMs)) {
+            qWarning("XSession: no X server or no machine");
             return false;
         }
         m_environment = QProcessEnvironment::systemEnvironment();
-        m_environment.insert(QStringLiteral("DISPLAY"), ":" + display);
-        m_environment.insert(QStringLiteral("ZELVORIN_COM1"), device);
+        m_environment.insert("DISPLAY", ":" + m_server.readLine().trimmed());
+        m_environment.insert("ZELVORIN_COM1", m_machine.readLine().trimmed());
         for (int number = 2; number <= 9; ++number) // never the machine's own serial devices
             m_environment.insert(QStringLiteral("ZELVORIN_COM%1").arg(number), QString());
-        m_environment.insert(QStringLiteral("ZELVORIN_ARCHIVE"), ArchivePath());
+        m_environment.insert("ZELVORIN_ARCHIVE", ArchivePath());
         // The file dialog keeps its settings under the home folder: not the real one.
         for (const char *name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"})
-            m_environment.insert(QString::fromLatin1(name), m_home.path());
-        m_environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            m_environment.insert(name, m_home.path());
+        m_environment.remove("QT_QPA_PLATFORM");
         m_app.setProcessEnvironment(m_environment);
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
         QElapsedTimer launch;
         launch.start();
-        m_app.start(QStringLiteral(ZELVORIN_APP_PATH), {});
+        m_app.start(ZELVORIN_APP_PATH, {});
         // Asked again and again rather than with --sync, which looks only twice a second.
-        const bool shown = QTest::qWaitFor([&] { return !(m_window = Search("Zelvorin 1\\.00")).isEmpty() || m_app.state() == QProcess::NotRunning; },
-                                           ToolTimeoutMs);
+        const bool shown = QTest::qWaitFor(
+            [&] { return !(m_window = Search("Zelvorin 1\\.00")).isEmpty() || m_app.state() == QProcess::NotRunning; },
+            ToolTimeoutMs);
         m_startupMs = launch.elapsed();
-        if (!shown || m_window.isEmpty() || Tool("xdotool", {"windowfocus", "--sync", m_window}).isNull()) {
+        if (!shown || m_window.isEmpty() || Tool("xdotool", {"windowfocus", "--sync", m_window, "getwindowfocus"}).isEmpty()) {
             qWarning("XSession: no window to focus after %lld ms", m_startupMs);
             return false;
         }
@@ -105,11 +100,11 @@ public:
                              remaining()))
             return false;
         Keys({"space"});
-        return QTest::qWaitFor([&] { return MachineLog().contains(QStringLiteral("received 16")); }, remaining())
+        return QTest::qWaitFor([&] { return MachineLog().contains("received 16"); }, remaining())
             && QTest::qWaitFor([&] { return Controls() == idle; }, remaining());
     }
 
-    QString ArchivePath() const { return m_home.filePath(QStringLiteral("Ausdrucke")); }
+    QString ArchivePath() const { return m_home.filePath("Ausdrucke"); }
     QString HomePath() const { return m_home.path(); }
     QString MachineLog() const
     {
@@ -121,7 +116,7 @@ public:
     qint64 StartupMs() const { return m_startupMs; }
 
 private:
-    QString LogPath() const { return m_home.filePath(QStringLiteral("machine.log")); }
+    QString LogPath() const { return m_home.filePath("machine.log"); }
 
     // Left of the list, in the window's twips: the button and the port field.
     QImage Controls()
@@ -137,27 +132,17 @@ private:
         return QString::fromLatin1(Tool("xdotool", {"search", "--onlyvisible", "--name", "^" + title}, 2000)).section('\n', 0, 0);
     }
 
-    // Runs an X tool to its end: its output, or null when it failed or overran.
-    QByteArray Tool(const char *program, const QStringList &arguments, int timeoutMs = ToolTimeoutMs)
+    // Runs an X tool to its end: its output, or nothing when it failed or overran.
+    QByteArray Tool(const QString &program, const QStringList &arguments, int timeoutMs = ToolTimeoutMs)
     {
         QProcess tool;
         tool.setProcessEnvironment(m_environment);
-        tool.start(QString::fromLatin1(program), arguments);
-        if (tool.waitForFinished(timeoutMs) && tool.exitCode() == 0) {
-            const QByteArray out = tool.readAllStandardOutput();
-            return out.isNull() ? QByteArray("") : out;
-        }
+        tool.start(program, arguments);
+        if (tool.waitForFinished(timeoutMs) && tool.exitCode() == 0)
+            return tool.readAllStandardOutput();
         tool.kill();
         tool.waitForFinished();
         return QByteArray();
-    }
-
-    static QString ReadLine(QProcess &process)
-    {
-        QDeadlineTimer deadline(ToolTimeoutMs);
-        while (!process.canReadLine() && process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-        }
-        return QString::fromLocal8Bit(process.readLine()).trimmed();
     }
 
     QTemporaryDir m_home;
