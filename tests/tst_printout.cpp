@@ -46,26 +46,21 @@ private slots:
         const QByteArray esc = "\x1b";
         const QByteArray a24(24, 'a');
         QTest::newRow("empty buffer gives only the final entry") << QByteArray() << Lines{""};
-        QTest::newRow("header up to the marker is dropped") << QByteArray("xy!AB\rCD\n") << Lines{"AB", "CD", ""};
-        QTest::newRow("marker at position 9 is still header") << QByteArray("12345678!AB\r") << Lines{"AB", ""};
+        QTest::newRow("header up to the marker at position 9 is dropped; CR and LF end lines")
+            << QByteArray("12345678!AB\rCD\n") << Lines{"AB", "CD", ""};
         QTest::newRow("marker at position 10 is printout, escapes still go")
             << QByteArray("123456789!A" + esc + "K1B\r") << Lines{"123456789!AB", ""};
         QTest::newRow("no marker: escape letters stay, the ESC itself goes") << QByteArray("A" + esc + "K1B\r") << Lines{"AK1B", ""};
-        QTest::newRow("ESC k 1 vanishes whole") << QByteArray("!A" + esc + "k1B\r") << Lines{"AB", ""};
-        QTest::newRow("a removal brings the next sequence together") << QByteArray("!" + esc + esc + "KxKyZ\r") << Lines{"Z", ""};
-        QTest::newRow("sequence cut short by the end of the data") << QByteArray("!AB\r" + esc + "K") << Lines{"AB", ""};
-        QTest::newRow("@ and control characters go, spaces stay") << QByteArray("!a@b c\x01\x07\x1f\x16\0d\r", 14) << Lines{"ab cd", ""};
-        QTest::newRow("DEL and bytes above it stay") << QByteArray("!\x7f\xe9\xff\r") << Lines{"\x7f\xe9\xff", ""};
-        QTest::newRow("CR LF: the line, then a space") << QByteArray("!AB\r\n") << Lines{"AB", " ", ""};
-        QTest::newRow("line of only fillers becomes a space") << QByteArray("!@@@\r") << Lines{" ", ""};
+        QTest::newRow("ESC and two letters vanish, a removal brings the next together, one cut short by the end")
+            << QByteArray("!A" + esc + "k1B\r" + esc + esc + "KxKyZ\r" + esc + "K") << Lines{"AB", "Z", ""};
+        QTest::newRow("@ and controls go; spaces, DEL and above stay; only fillers or CR LF give a space")
+            << QByteArray("!a@b c\x01\x07\x1f\x16\0d\r\x7f\xe9\xff\r@@@\rAB\r\n", 25) << Lines{"ab cd", "\x7f\xe9\xff", " ", "AB", " ", ""};
         QTest::newRow("24 columns stay one entry; a longer line: 24, then all the rest")
             << QByteArray("!" + a24 + "\r" + a24 + QByteArray(100, 'b') + "\r") << Lines{a24, a24, QByteArray(100, 'b'), ""};
-        QTest::newRow("ä alone gives an empty entry, äK1Fabc gives abc") << QByteArray("!\xe4\r\xe4K1Fabc\r") << Lines{"", "abc", ""};
-        QTest::newRow("K1gabc and K1fabc stay: no hex digit") << QByteArray("!K1gabc\rK1fabc\rK:0x\rKA@x\r")
-                                                              << Lines{"K1gabc", "K1fabc", "K:0x", "KAx", ""};
-        QTest::newRow("K9A and K0F are prefixes, K5 is too short for one") << QByteArray("!K9Ax\rK0Fy\rK5\r") << Lines{"x", "y", "K5", ""};
-        QTest::newRow("only one ä is removed") << QByteArray("!\xe4\xe4x\r") << Lines{"\xe4x", ""};
-        QTest::newRow("prefix removed before the width is measured") << QByteArray("!\xe4K12" + a24 + "\r") << Lines{a24, ""};
+        QTest::newRow("one ä and K with a digit and a hex digit are a prefix, removed before the width is measured")
+            << QByteArray("!\xe4\r\xe4K1Fabc\r\xe4\xe4x\rK9Ax\rK0Fy\r\xe4K12" + a24 + "\r") << Lines{"", "abc", "\xe4x", "x", "y", a24, ""};
+        QTest::newRow("no prefix without the digits") << QByteArray("!K1gabc\rK1fabc\rK:0x\rKA@x\rK5\r")
+                                                      << Lines{"K1gabc", "K1fabc", "K:0x", "KAx", "K5", ""};
         QTest::newRow("trailing text without a line end is shown, with prefix removal and the split")
             << QByteArray("!\xe4K1F" + QByteArray(26, 'z') + "\x16") << Lines{QByteArray(24, 'z'), "zz", ""};
         QTest::newRow("trailing control characters alone add nothing") << QByteArray("!AB\r\x16") << Lines{"AB", ""};
