@@ -2,6 +2,7 @@
 // The printout: the rendering rules, Windows-1252, the copy's text, and the
 // pages a printer or a PDF gets.
 
+#include "Harness.h"
 #include "printout/PrintoutPages.h"
 #include "printout/PrintoutRenderer.h"
 #include "printout/Windows1252.h"
@@ -89,13 +90,10 @@ private slots:
         QStringDecoder decoder("windows-1252");
         if (!decoder.isValid())
             QSKIP("this Qt has no Windows-1252 converter to compare with");
-        QByteArray every(256, '\0');
-        for (int value = 0; value < 256; ++value)
-            every[value] = char(value);
+        const QByteArray every = EveryByte();
         const QString expected = decoder.decode(every);
         const Printout::CharacterTable builtIn = Printout::BuiltInWindows1252();
-        for (int value = 0; value < 256; ++value)
-            QCOMPARE(QChar(builtIn[value]), expected.at(value));
+        QCOMPARE(QStringView(builtIn.data(), builtIn.size()), QStringView(expected).first(256));
         QCOMPARE(Printout::DecodeWindows1252(every), expected);
         QByteArray utf8;
         Printout::AppendWindows1252AsUtf8(every.repeated(300), utf8); // over more than one slice
