@@ -4,7 +4,7 @@
 // time and memory of the real program.
 //   build/bench/bench_exchange [exchanges, default 50]
 
-#include "tools/XSession.h"
+#include "tests/XSession.h"
 
 #include "app/Form1.h"
 #include "reset/ResetExchange.h"
@@ -231,7 +231,7 @@ void StartupAndMemory()
         std::printf("start-up and memory: the program did not come up\n");
         return;
     }
-    QFile status(QStringLiteral("/proc/%1/status").arg(session.AppPid()));
+    QFile status(QStringLiteral("/proc/%1/status").arg(session.App().processId()));
     QByteArray peak = "?";
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray &line : status.readAll().split('\n')) {
