@@ -56,10 +56,11 @@ void ListEntries::AppendWindows1252(QByteArrayView bytes, bool toLast)
     }
 }
 
-void ListEntries::Reserve(qsizetype characters)
+void ListEntries::Reserve(qsizetype characters, qsizetype entries)
 {
     Block &block = OwnBlock();
     block.text.reserve(block.text.size() + characters);
+    block.ends.reserve(block.ends.size() + entries);
 }
 
 void ListEntries::Append(const ListEntries &entries)

@@ -23,7 +23,9 @@ public:
     // Bytes of the printout, read as Windows-1252: a new entry, or more of
     // the last one.
     void AppendWindows1252(QByteArrayView bytes, bool toLast = false);
-    void Reserve(qsizetype characters);
+    // Room for this many more characters and entries, so that a printout
+    // at the size bound is not copied again and again while it grows.
+    void Reserve(qsizetype characters, qsizetype entries = 0);
     void Append(const ListEntries &entries);
 
     // Calls `visit` with every entry in order, faster than indexing.

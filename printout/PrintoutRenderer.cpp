@@ -125,6 +125,8 @@ void RenderLines(QByteArrayView input, const LineSink &line, const Pump &pump)
 ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump)
 {
     ListEntries entries;
+    // Never more characters than bytes, and about an entry for each line end.
+    entries.Reserve(rxBuffer.size(), rxBuffer.count(Cr) + rxBuffer.count(Lf) + 1);
     RenderLines(
         rxBuffer,
         [&](QByteArrayView line) {
