@@ -67,8 +67,6 @@ bool DeviceSerialPort::Open()
         m_openError = {OpenError::Kind::Other, QStringLiteral("die Schnittstelle ist schon offen")};
         return false;
     }
-    // Bytes from a device that failed belong to the reset they arrived in.
-    m_salvaged.clear();
     const std::optional<PortDevice> device = m_directory.Device(m_number);
     if (!device) {
         m_openError = {OpenError::Kind::NoDevice, QStringLiteral("COM%1 ist keinem Gerät zugeordnet").arg(m_number)};

@@ -76,18 +76,8 @@ public:
         return true;
     }
 
-    // Keys for whatever has the focus; with `toWindow`, the program's window
-    // takes the focus back first (after a dialog, say).
-    void Keys(const QStringList &keys, bool toWindow = false)
-    {
-        const QStringList focus = toWindow ? QStringList{"windowfocus", "--sync", m_window} : QStringList();
-        Tool("xdotool", focus + QStringList{"key", "--delay", "50"} + keys);
-    }
-    void Type(const QString &text) { Tool("xdotool", {"type", "--delay", "20", text}); }
-    bool WaitForWindow(const QString &title, int timeoutMs)
-    {
-        return QTest::qWaitFor([&] { return !Search(title).isEmpty(); }, timeoutMs);
-    }
+    // Keys for whatever has the focus.
+    void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key", "--delay", "50"} + keys); }
     QByteArray Clipboard() { return Tool("xclip", {"-o", "-selection", "clipboard", "-t", "UTF8_STRING"}); }
 
     // Space on the focused button; true once the machine has our SYN and the
@@ -107,7 +97,6 @@ public:
     }
 
     QString ArchivePath() const { return m_home.filePath("Ausdrucke"); }
-    QString HomePath() const { return m_home.path(); }
     QString MachineLog() const
     {
         QFile log(LogPath());
