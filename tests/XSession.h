@@ -66,7 +66,10 @@ public:
         m_app.start(ZELVORIN_APP_PATH, {});
         // Asked again and again rather than with --sync, which looks only twice a second.
         const bool shown = QTest::qWaitFor(
-            [&] { return !(m_window = Search("Zelvorin 1\\.00")).isEmpty() || m_app.state() == QProcess::NotRunning; },
+            [&] { // a search that hangs is given up soon, and asked again
+                m_window = QString::fromLatin1(Tool("xdotool", {"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, 2000)).section('\n', 0, 0);
+                return !m_window.isEmpty() || m_app.state() == QProcess::NotRunning;
+            },
             ToolTimeoutMs);
         m_startupMs = launch.elapsed();
         if (!shown || m_window.isEmpty() || Tool("xdotool", {"windowfocus", "--sync", m_window, "getwindowfocus"}).isEmpty()) {
@@ -115,13 +118,6 @@ private:
     {
         const QImage window = QImage::fromData(Tool("import", {"-window", m_window, "png:-"}), "PNG");
         return window.copy(0, 0, window.width() * 4080 / 8205, window.height() * 2600 / 7845);
-    }
-
-    // The first visible window whose title starts with `title`. A search that
-    // hangs is given up soon, so that the caller asks again.
-    QString Search(const QString &title)
-    {
-        return QString::fromLatin1(Tool("xdotool", {"search", "--onlyvisible", "--name", "^" + title}, 2000)).section('\n', 0, 0);
     }
 
     // Runs an X tool to its end: its output, or nothing when it failed or overran.
