@@ -50,22 +50,16 @@ int ConsoleHost::Run()
     std::fprintf(stderr, "zelvorin: %s\n", qPrintable(record.Summary()));
     if (!printed)
         return OutputFailed;
-    switch (record.dataEnd) {
-    case ResetRecord::DataEnd::Syn:
+    if (record.dataEnd == ResetRecord::DataEnd::Syn)
         return Printed;
-    case ResetRecord::DataEnd::CutOff:
+    if (record.dataEnd == ResetRecord::DataEnd::CutOff)
         return CutOff;
-    case ResetRecord::DataEnd::Stopped:
-        if (m_signal != 0)
-            return 128 + m_signal;
-        if (m_timedOut) {
-            std::fprintf(stderr, "zelvorin: %lld s lang kamen keine Daten mehr.\n",
-                         static_cast<long long>(m_stall.intervalAsDuration().count() / 1000));
-            return TimedOut;
-        }
-        break;
-    case ResetRecord::DataEnd::None:
-        break;
+    if (m_signal != 0)
+        return 128 + m_signal;
+    if (m_timedOut) {
+        std::fprintf(stderr, "zelvorin: %lld s lang kamen keine Daten mehr.\n",
+                     static_cast<long long>(m_stall.intervalAsDuration().count() / 1000));
+        return TimedOut;
     }
     return NoAnswer;
 }

@@ -27,7 +27,9 @@ QString PrintoutArchive::FolderFromEnvironment()
 
 QString PrintoutArchive::FileStem(const QDateTime &began, const QString &port)
 {
-    QString name = port;
+    // A device path names its files by the device: "/dev/pts/3" as "pts_3",
+    // "/home/x/automat" as "automat".
+    QString name = port.startsWith(QLatin1StringView("/dev/")) ? port.mid(5) : port.section(u'/', -1);
     name.replace(u'/', u'_');
     return began.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_")) + name;
 }

@@ -90,7 +90,7 @@ struct Reset
     SimulatedMachine::Scenario scenario;
     int signal;            // sent once the printout is in
     int status;            // -1: ended by the signal
-    QStringList kept;      // the archive's file name endings; "%1" is the terminal's number
+    QStringList kept;      // the archive's file names after date and time; "%1" is the terminal's number
     qsizetype printout = 0; // bytes of printout instead of the usual one, sent at once
     QString shell = "exec \"$@\""; // how bash starts the program
 };
@@ -151,18 +151,20 @@ private slots:
         using S = SimulatedMachine::Scenario;
         const QStringList com1 = {"--reset", "COM1"};
         QTest::addColumn<Reset>("row");
-        QTest::newRow("a printout on a device path") << Reset{{"--reset", "%1"}, S::Normal, 0, 0, {"_pts_%1.bin", "_pts_%1.txt"}};
+        QTest::newRow("a printout on a device path") << Reset{{"--reset", "%1"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
+        QTest::newRow("a device path that is not UTF-8, taken byte for byte")
+            << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset \"$ODD_LINK\""};
         QTest::newRow("without the archive") << Reset{com1 + QStringList{"--no-archive"}, S::Normal, 0, 0, {}};
         QTest::newRow("a silent machine: nothing on standard output") << Reset{com1, S::Silent, 0, 1, {}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
-            QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"_COM1_unvollstaendig.bin"}};
+            QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("kill -9 in the data phase: the next start keeps what arrived")
-            << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"_COM1_unvollstaendig.bin"}};
+            << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
-            << Reset{com1, S::Normal, 0, 6, {"_COM1.bin", "_COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
+            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
         QTest::newRow("standard output on a full disk: its own status, and why")
-            << Reset{com1, S::Normal, 0, 6, {"_COM1.bin", "_COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
-        QTest::newRow("a machine that stops sending: the time limit") << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"_COM1_unvollstaendig.bin"}};
+            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
+        QTest::newRow("a machine that stops sending: the time limit") << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("endless data cut off at 64 MiB") << Reset{com1 + QStringList{"--no-archive"}, S::NoFinalSyn, 0, 4, {}, 65 << 20};
     }
     void reset()
@@ -183,6 +185,9 @@ private slots:
         connect(&line, &PtyMachine::BytesReceived, &line, [&] { heard << clock.elapsed(); });
         connect(&line, &PtyMachine::BytesSent, &line, [&] { lastSent = clock.elapsed(); });
         clock.start();
+        QTemporaryDir links;
+        qputenv("ODD_LINK", QFile::encodeName(links.path()) + "/\xff\xfe-Automat");
+        QVERIFY(::symlink(line.SlavePath().toLocal8Bit().constData(), qgetenv("ODD_LINK").constData()) == 0);
         program.Start(QStringList{"-c", row.shell, "bash", ZELVORIN_APP_PATH} + row.arguments.replaceInStrings("%1", line.SlavePath()),
                       QFile::encodeName(line.SlavePath()), archive.path(), "bash");
         if (row.signal != 0) { // once the program has taken the whole printout
@@ -192,6 +197,7 @@ private slots:
             ::kill(program.process.processId(), row.signal);
         }
         QCOMPARE(program.Wait(), row.status);
+        ::unlink(qgetenv("ODD_LINK").constData()); // a name QTemporaryDir cannot remove
         if (row.signal == SIGKILL) {
             Program next;
             next.Start({"--ports"}, QByteArray(), archive.path());
@@ -220,7 +226,7 @@ private slots:
         const QStringList files = QDir(archive.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(files.size(), row.kept.size());
         for (qsizetype i = 0; i < files.size(); ++i) {
-            QVERIFY2(files[i].endsWith(row.kept[i].replace("%1", line.SlavePath().section('/', -1))), qPrintable(files[i]));
+            QCOMPARE(files[i].section('_', 2), row.kept[i].replace("%1", line.SlavePath().section('/', -1)));
             QFile file(archive.filePath(files[i]));
             QVERIFY(file.open(QIODevice::ReadOnly));
             QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : PrintedLines(received).replace("\n", "\r\n"));
