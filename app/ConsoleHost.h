@@ -24,6 +24,7 @@ public:
         TimedOut = 7,     // the data stopped coming before its SYN
     };
     static constexpr int DefaultTimeoutSeconds = 60;
+    static constexpr int MaxTimeoutSeconds = 1'000'000; // about 11 days: still a timer's milliseconds
 
     // `portName` as the user gave it; `timeoutSeconds` 0 waits for ever.
     ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive,

@@ -223,8 +223,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(timeout)) {
         bool number = false;
         timeoutSeconds = parser.value(timeout).toInt(&number);
-        if (!number || timeoutSeconds < 0 || !parser.isSet(reset))
-            return UsageError(QStringLiteral("--timeout braucht --reset und eine Zahl von Sekunden ab 0."));
+        if (!number || timeoutSeconds < 0 || timeoutSeconds > ConsoleHost::MaxTimeoutSeconds || !parser.isSet(reset))
+            return UsageError(QStringLiteral("--timeout braucht --reset und eine Zahl von Sekunden von 0 bis %1.").arg(ConsoleHost::MaxTimeoutSeconds));
     }
 
     KeepAbandonedPrintouts();

@@ -143,8 +143,6 @@ void ReceivedFile::Append(QByteArrayView bytes)
     if (m_descriptor < 0 || m_error != 0)
         return;
     m_error = WriteAll(m_descriptor, bytes.data(), bytes.size());
-    if (m_error == 0)
-        m_appended += bytes.size();
 }
 
 ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending)
@@ -156,20 +154,26 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     if (m_descriptor < 0 && m_error != 0 && !QDir(QFile::decodeName(m_folder)).exists())
         return Failure(QFile::decodeName(m_folder), m_error);
 
-    // What appending missed is written afresh, whole.
-    if (m_descriptor < 0 || m_error != 0 || m_appended != received.size()) {
+    // What appending missed is written afresh, whole; the part on disk
+    // stays until that has worked, for the next start to keep.
+    if (m_descriptor < 0 || m_error != 0) {
+        QByteArray path;
+        const int descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, path);
+        const int error = descriptor < 0 ? errno : WriteAll(descriptor, received.constData(), received.size());
+        if (error != 0) {
+            if (descriptor >= 0) {
+                ::close(descriptor);
+                ::unlink(path.constData());
+            }
+            return Failure(wanted, error);
+        }
         if (m_descriptor >= 0) {
             ::close(m_descriptor);
             ::unlink(m_workingPath.constData());
         }
-        m_descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, m_workingPath);
-        if (m_descriptor < 0)
-            return Failure(wanted, errno);
-        m_appended = 0;
+        m_descriptor = descriptor;
+        m_workingPath = path;
         m_error = 0;
-        Append(received);
-        if (m_error != 0)
-            return Failure(wanted, m_error);
     }
     if (::fsync(m_descriptor) != 0)
         return Failure(wanted, errno);

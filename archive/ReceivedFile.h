@@ -59,7 +59,6 @@ private:
     QString m_base;
     QByteArray m_workingPath;
     int m_descriptor = -1;
-    qsizetype m_appended = 0;
     int m_error = 0; // the first failure while appending
 };
 
