@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -329,9 +328,7 @@ void Form1::SaveAsText()
         SetStatus(QStringLiteral("Gespeichert: %1").arg(path));
         return;
     }
-    SetStatus(QStringLiteral("Nicht gespeichert: %1").arg(path));
-    QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
-                         QStringLiteral("Der Ausdruck ließ sich nicht speichern: %1").arg(file.errorString()));
+    SetStatus(QStringLiteral("Nicht gespeichert: %1: %2").arg(path, file.errorString()));
 }
 
 void Form1::Print()
@@ -346,7 +343,6 @@ void Form1::Print()
         return;
     }
     SetStatus(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
-    QMessageBox::warning(this, QStringLiteral("Nicht gedruckt"), QStringLiteral("Der Drucker ließ sich nicht ansprechen."));
 }
 
 void Form1::SaveAsPdf()
@@ -358,14 +354,11 @@ void Form1::SaveAsPdf()
     QPdfWriter writer(path);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setTitle(PageHeader());
-    writer.setCreator(QStringLiteral("%1 %2").arg(QLatin1StringView(ApplicationName), QLatin1StringView(ApplicationVersion)));
     if (Printout::PrintPages(writer, PrintoutText(), PageHeader())) {
         SetStatus(QStringLiteral("Gespeichert: %1").arg(path));
         return;
     }
     SetStatus(QStringLiteral("Nicht gespeichert: %1").arg(path));
-    QMessageBox::warning(this, QStringLiteral("Nicht gespeichert"),
-                         QStringLiteral("Das PDF ließ sich nicht schreiben: %1").arg(path));
 }
 
 void Form1::Command1_Click()

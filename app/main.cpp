@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/ConsoleHost.h"
+#include "reset/ResetExchange.h"
 #include "serial/PortDiagnostics.h"
 #include "serial/PortScan.h"
 
@@ -16,6 +17,7 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -23,7 +25,13 @@
 
 namespace {
 
-const char HelpText[] = R"(Aufruf: zelvorin [--no-archive]
+// The help, with the numbers the program itself goes by.
+QString HelpText()
+{
+    const QString signalStatuses = QStringList{QString::number(128 + SIGHUP), QString::number(128 + SIGINT),
+                                        QString::number(128 + SIGQUIT), QString::number(128 + SIGTERM)}
+                                .join(QStringLiteral(", "));
+    return QStringLiteral(R"(Aufruf: zelvorin [--no-archive]
        zelvorin --ports
        zelvorin --reset SCHNITTSTELLE [--timeout SEKUNDEN] [--no-archive]
 
@@ -38,26 +46,37 @@ Optionen:
                          Statuszeilen gehen auf die Standardfehlerausgabe, der
                          Ausdruck auf die Standardausgabe.
   --timeout SEKUNDEN     mit --reset: kommen so lange keine Daten mehr, endet
-                         die Rückstellung wie abgebrochen (Vorgabe 60, 0 wartet
+                         die Rückstellung wie abgebrochen (Vorgabe %1, 0 wartet
                          ohne Ende)
   --no-archive           den Ausdruck nicht im Archiv ablegen
   -h, --help             diese Hilfe
   -v, --version          die Version
 
 Rückgabewerte von --reset:
-  0  der Ausdruck ist vollständig angekommen
-  1  der Automat hat auf zwanzig Anfragen nicht geantwortet
-  2  falscher Aufruf oder unbekannte Schnittstelle
-  3  die Schnittstelle lässt sich nicht öffnen
-  4  die Daten wurden nach 64 MiB abgeschnitten
-  6  der Ausdruck ließ sich nicht auf die Standardausgabe schreiben
-  7  die Daten blieben vor ihrem Ende aus (--timeout)
-  129, 130, 131, 143  abgebrochen mit SIGHUP, SIGINT, SIGQUIT oder SIGTERM,
+  %2  der Ausdruck ist vollständig angekommen
+  %3  der Automat hat auf zwanzig Anfragen nicht geantwortet
+  %4  falscher Aufruf oder unbekannte Schnittstelle
+  %5  die Schnittstelle lässt sich nicht öffnen
+  %6  die Daten wurden nach %7 MiB abgeschnitten
+  %8  der Ausdruck ließ sich nicht auf die Standardausgabe schreiben
+  %9  die Daten blieben vor ihrem Ende aus (--timeout)
+  %10  abgebrochen mit SIGHUP, SIGINT, SIGQUIT oder SIGTERM,
      bevor die Daten vollständig waren
 
 Umgebung: ZELVORIN_COM1 bis ZELVORIN_COM9 legen die Geräte fest,
 ZELVORIN_ARCHIVE den Archivordner. Mehr in zelvorin(1).
-)";
+)")
+        .arg(ConsoleHost::DefaultTimeoutSeconds)
+        .arg(ConsoleHost::Printed)
+        .arg(ConsoleHost::NoAnswer)
+        .arg(ConsoleHost::BadUsage)
+        .arg(ConsoleHost::CannotOpen)
+        .arg(ConsoleHost::CutOff)
+        .arg(ResetProtocol::RxLimitBytes >> 20)
+        .arg(ConsoleHost::OutputFailed)
+        .arg(ConsoleHost::TimedOut)
+        .arg(signalStatuses);
+}
 
 int UsageError(const QString &message)
 {
@@ -147,11 +166,8 @@ bool GuardStandardStreams()
         if (::fcntl(descriptor, F_GETFD) >= 0)
             continue;
         outputOpen = outputOpen && descriptor != STDOUT_FILENO;
-        const int opened = ::open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
-        if (opened >= 0 && opened != descriptor) {
-            ::dup2(opened, descriptor);
-            ::close(opened);
-        }
+        // The lowest free number: this one, as those below are open by now.
+        ::open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     }
     return outputOpen;
 }
@@ -210,7 +226,7 @@ int main(int argc, char *argv[])
         return UsageError(QStringLiteral("unerwartetes Argument »%1«.").arg(parser.positionalArguments().first()));
 
     if (parser.isSet(help)) {
-        std::fputs(HelpText, stdout);
+        std::fputs(HelpText().toUtf8().constData(), stdout);
         return 0;
     }
     if (parser.isSet(version)) {

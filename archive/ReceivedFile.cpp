@@ -61,13 +61,13 @@ int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char 
 {
     QByteArray name = folder + "/." + QFile::encodeName(stem) + mark + "XXXXXX";
     const int descriptor = ::mkostemp(name.data(), O_CLOEXEC | O_APPEND);
-    if (descriptor < 0)
-        return -1;
-    ::fchmod(descriptor, ArchiveFileMode); // as other documents, not mkostemp's 0600
-    // Blocking: another start that looks at working files holds the lock
-    // for a moment only, and lets an empty file be.
-    ::flock(descriptor, LOCK_EX);
-    path = name;
+    if (descriptor >= 0) {
+        ::fchmod(descriptor, ArchiveFileMode); // as other documents, not mkostemp's 0600
+        // Blocking: another start that looks at working files holds the lock
+        // for a moment only, and lets an empty file be.
+        ::flock(descriptor, LOCK_EX);
+        path = name;
+    }
     return descriptor;
 }
 

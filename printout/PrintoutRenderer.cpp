@@ -91,8 +91,8 @@ void RenderLines(QByteArrayView input, const LineSink &line, const Pump &pump)
 {
     QByteArray data = input.toByteArray();
     const qsizetype marker = data.indexOf(HeaderMarker) + 1; // 1-based, 0 when there is none
-    if (marker > 0 && marker < HeaderLimit)
-        data.remove(0, marker);
+    if (marker < HeaderLimit)
+        data.remove(0, marker); // nothing when there is none
     if (marker != 0)
         data.truncate(RemoveEscapeSequencesInPlace(data.data(), data.size(), pump));
 

@@ -53,29 +53,4 @@ QString DecodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
-void AppendWindows1252AsUtf8(QByteArrayView bytes, QByteArray &out)
-{
-    const CharacterTable &table = Windows1252();
-    constexpr qsizetype Slice = 64 * 1024; // room for three bytes each, a slice at a time
-    for (qsizetype from = 0; from < bytes.size(); from += Slice) {
-        const qsizetype begin = out.size();
-        out.resize(begin + 3 * std::min(Slice, bytes.size() - from));
-        char *to = out.data() + begin;
-        for (const char byte : bytes.sliced(from, std::min(Slice, bytes.size() - from))) {
-            const char16_t c = table[static_cast<uchar>(byte)];
-            if (c < 0x80) {
-                *to++ = static_cast<char>(c);
-            } else if (c < 0x800) {
-                *to++ = static_cast<char>(0xC0 | c >> 6);
-                *to++ = static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                *to++ = static_cast<char>(0xE0 | c >> 12);
-                *to++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-                *to++ = static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        out.truncate(to - out.constData());
-    }
-}
-
 } // namespace Printout

@@ -21,7 +21,5 @@ CharacterTable BuiltInWindows1252();
 QString DecodeWindows1252(QByteArrayView bytes);
 // The same into `out`, which has room for every byte; returns the end.
 QChar *DecodeWindows1252(QByteArrayView bytes, QChar *out);
-// The same as UTF-8, at the end of `out`.
-void AppendWindows1252AsUtf8(QByteArrayView bytes, QByteArray &out);
 
 } // namespace Printout

@@ -93,6 +93,7 @@ struct Reset
     QStringList kept;      // the archive's file names after date and time; "%1" is the terminal's number
     qsizetype printout = 0; // bytes of printout instead of the usual one, sent at once
     QString shell = "exec \"$@\""; // how bash starts the program
+    int pieceMs = 2;                  // between the machine's pieces of 32 bytes
 };
 
 struct PortCase
@@ -153,7 +154,7 @@ private slots:
         QTest::addColumn<Reset>("row");
         QTest::newRow("a printout on a device path") << Reset{{"--reset", "%1"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
         QTest::newRow("a device path that is not UTF-8, taken byte for byte")
-            << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset \"$ODD_LINK\""};
+            << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset=\"$ODD_LINK\""};
         QTest::newRow("without the archive") << Reset{com1 + QStringList{"--no-archive"}, S::Normal, 0, 0, {}};
         QTest::newRow("a silent machine: nothing on standard output") << Reset{com1, S::Silent, 0, 1, {}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
@@ -164,6 +165,8 @@ private slots:
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
         QTest::newRow("standard output on a full disk: its own status, and why")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
+        QTest::newRow("a slow machine that keeps sending: no time limit")
+            << Reset{com1 + QStringList{"--timeout", "1"}, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\"", 60};
         QTest::newRow("a machine that stops sending: the time limit") << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("endless data cut off at 64 MiB") << Reset{com1 + QStringList{"--no-archive"}, S::NoFinalSyn, 0, 4, {}, 65 << 20};
     }
@@ -171,7 +174,7 @@ private slots:
     {
         QFETCH(Reset, row);
         SimulatedMachine::Options options{row.scenario, 2};
-        options.pieceIntervalMs = 2;
+        options.pieceIntervalMs = row.pieceMs;
         if (row.printout > 0) {
             options.printout = QByteArray(row.printout, 'x');
             options.pieceBytes = 1 << 22;
@@ -249,6 +252,7 @@ private slots:
         QTest::newRow("only its owner may: who, and a udev rule")
             << PortCase{"pty", "0:0 0600", "", ": keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). Eine udev-Regel"};
         QTest::newRow("its group may: join it") << PortCase{"pty", "0:20 0660", "", "»sudo usermod -aG dialout $USER«, danach ab- und"};
+        QTest::newRow("its group may, and run it too") << PortCase{"pty", "0:20 0770", "", "»sudo usermod -aG dialout $USER«"};
         QTest::newRow("never advise joining sudo") << PortCase{"pty", "0:27 0660", "", "nur der Eigentümer root und die Gruppe sudo"};
         QTest::newRow("named relative to /dev: the path it opens, diagnosed")
             << PortCase{"pts", "0:0 0600", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung."};
