@@ -12,37 +12,37 @@ namespace {
 
 struct Pending
 {
+    bool armed = false;
     int port = -1;
     ReceivedFile *file = nullptr;
 };
-Pending *g_pending = nullptr;
+Pending g_pending;
 
 // Only system calls on what the reset set up: at exit, much of the program's
 // world may be gone.
 void SendSynAndKeep()
 {
-    if (g_pending == nullptr)
+    if (!g_pending.armed)
         return;
-    if (g_pending->port >= 0) {
+    g_pending.armed = false;
+    if (g_pending.port >= 0) {
         const char syn = ResetProtocol::Syn;
-        [[maybe_unused]] const ssize_t written = ::write(g_pending->port, &syn, 1);
-        ::tcdrain(g_pending->port);
+        [[maybe_unused]] const ssize_t written = ::write(g_pending.port, &syn, 1);
+        ::tcdrain(g_pending.port);
     }
-    if (g_pending->file != nullptr)
-        g_pending->file->KeepAsIncomplete();
-    g_pending = nullptr;
+    if (g_pending.file != nullptr)
+        g_pending.file->KeepAsIncomplete();
 }
 
 } // namespace
 
 SynOnExit::SynOnExit(int portDescriptor, ReceivedFile *file)
 {
-    static const bool registered = std::atexit(SendSynAndKeep) == 0;
-    Q_UNUSED(registered);
-    g_pending = new Pending{portDescriptor, file};
+    [[maybe_unused]] static const bool registered = std::atexit(SendSynAndKeep) == 0;
+    g_pending = {true, portDescriptor, file};
 }
 
 SynOnExit::~SynOnExit()
 {
-    delete std::exchange(g_pending, nullptr);
+    g_pending.armed = false;
 }
