@@ -176,7 +176,7 @@ bool GuardStandardStreams()
 void KeepAbandonedPrintouts()
 {
     for (const QString &path : PrintoutArchive(PrintoutArchive::FolderFromEnvironment()).KeepAbandoned())
-        std::fprintf(stderr, "zelvorin: Ausdruck einer abgebrochenen Rückstellung gesichert: %s\n", qPrintable(path));
+        std::fprintf(stderr, "zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: %s\n", qPrintable(path));
 }
 
 // The window is a program of its own, so that the command line never loads
@@ -235,6 +235,8 @@ int main(int argc, char *argv[])
     }
     if (parser.isSet(ports) && parser.isSet(reset))
         return UsageError(QStringLiteral("--ports und --reset gehen nicht zusammen."));
+    if (parser.values(reset).size() > 1)
+        return UsageError(QStringLiteral("nur eine Schnittstelle je Aufruf."));
     int timeoutSeconds = ConsoleHost::DefaultTimeoutSeconds;
     if (parser.isSet(timeout)) {
         bool number = false;

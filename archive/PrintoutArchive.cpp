@@ -27,9 +27,11 @@ QString PrintoutArchive::FolderFromEnvironment()
 
 QString PrintoutArchive::FileStem(const QDateTime &began, const QString &port)
 {
-    // A device path names its files by the device: "/dev/pts/3" as "pts_3",
-    // "/home/x/automat" as "automat".
-    QString name = port.startsWith(QLatin1StringView("/dev/")) ? port.mid(5) : port.section(u'/', -1);
+    // A device path names its files by the device: "/dev/pts/3" and "pts/3"
+    // (which is under /dev) as "pts_3", "/home/x/automat" as "automat".
+    QString name = port.startsWith(QLatin1StringView("/dev/")) ? port.mid(5) : port;
+    if (name.startsWith(u'/') || name.startsWith(u'.'))
+        name = name.section(u'/', -1);
     name.replace(u'/', u'_');
     return began.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_")) + name;
 }
@@ -56,9 +58,11 @@ QStringList PrintoutArchive::KeepAbandoned() const
         struct stat named{};
         if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &opened) == 0
             && ::stat(path.constData(), &named) == 0 && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
-            if (match.captured(2) == QLatin1StringView(ReceivedFile::TextMark)) {
+            if (opened.st_size == 0) {
+                // just being made, or nothing arrived: left alone
+            } else if (match.captured(2) == QLatin1StringView(ReceivedFile::TextMark)) {
                 ::unlink(path.constData()); // a text the .bin beside it holds whole
-            } else if (opened.st_size > 0) { // empty: just being made, or nothing arrived
+            } else {
                 const QByteArray tail = QByteArray(IncompleteMark) + ".bin";
                 const ArchiveFiles::Claimed claimed =
                     ArchiveFiles::MoveToFreeName(folder, path, QFile::encodeName(match.captured(1)), tail);

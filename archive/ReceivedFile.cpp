@@ -120,33 +120,69 @@ ArchiveFiles::Claimed ArchiveFiles::MoveToFreeName(const QByteArray &folder, con
 ReceivedFile::ReceivedFile(const PrintoutArchive &archive, const QString &stem)
     : m_folder(QFile::encodeName(archive.Folder()))
     , m_stem(stem)
+    , m_writer(&ReceivedFile::WriteAsTheyCome, this, archive.Folder())
 {
-    errno = 0;
-    if (!QDir().mkpath(archive.Folder())) {
-        m_error = errno != 0 ? errno : ENOENT;
-        return;
-    }
-    m_descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, m_workingPath);
-    if (m_descriptor < 0)
-        m_error = errno;
 }
 
 ReceivedFile::~ReceivedFile()
 {
+    FinishWriting();
     // Left in place when the bytes were not kept: the next start keeps them.
     if (m_descriptor >= 0)
         ::close(m_descriptor);
 }
 
+void ReceivedFile::WriteAsTheyCome(const QString &folder)
+{
+    errno = 0;
+    if (!QDir().mkpath(folder)) {
+        m_error = errno != 0 ? errno : ENOENT;
+    } else {
+        QByteArray path;
+        const int descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, path);
+        m_error = descriptor < 0 ? errno : 0;
+        m_workingPath = path;
+        m_descriptor = descriptor; // the path is set before anyone can see the file
+    }
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_finishing || !m_queue.isEmpty(); });
+        const QList<QByteArray> pending = std::exchange(m_queue, {});
+        if (pending.isEmpty())
+            return; // finishing, with everything written
+        lock.unlock();
+        for (const QByteArray &bytes : pending) {
+            if (m_descriptor >= 0 && m_error == 0)
+                m_error = WriteAll(m_descriptor, bytes.constData(), bytes.size());
+        }
+        lock.lock();
+    }
+}
+
+void ReceivedFile::FinishWriting()
+{
+    if (!m_writer.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finishing = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
+}
+
 void ReceivedFile::Append(QByteArrayView bytes)
 {
-    if (m_descriptor < 0 || m_error != 0)
-        return;
-    m_error = WriteAll(m_descriptor, bytes.data(), bytes.size());
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queue.append(bytes.toByteArray());
+    }
+    m_wake.notify_one();
 }
 
 ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending)
 {
+    FinishWriting();
     const char *mark = ending == Ending::Complete ? "" : ending == Ending::CutOff ? PrintoutArchive::CutOffMark
                                                                                  : PrintoutArchive::IncompleteMark;
     const QByteArray tail = QByteArray(mark) + ".bin";
@@ -180,7 +216,7 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail);
     if (claimed.error != 0)
         return Failure(wanted, claimed.error);
-    ::close(std::exchange(m_descriptor, -1));
+    ::close(m_descriptor.exchange(-1));
     m_base = QFile::decodeName(claimed.base);
     ArchiveOutcome outcome;
     outcome.binPath = QFile::decodeName(m_folder + '/' + claimed.base + ".bin");
@@ -215,10 +251,10 @@ void ReceivedFile::KeepText(const QByteArray &utf8, ArchiveOutcome &outcome)
 
 void ReceivedFile::KeepAsIncomplete()
 {
-    if (m_descriptor < 0 || m_error != 0)
-        return;
+    if (m_descriptor < 0)
+        return; // not made yet: nothing to keep
     ::fsync(m_descriptor);
     const QByteArray tail = QByteArray(PrintoutArchive::IncompleteMark) + ".bin";
     if (ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail).error == 0)
-        ::close(std::exchange(m_descriptor, -1));
+        ::close(m_descriptor.exchange(-1));
 }

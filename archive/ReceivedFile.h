@@ -5,7 +5,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 // What the archive did with one reset's printout.
 struct ArchiveOutcome
@@ -24,6 +30,8 @@ struct ArchiveOutcome
 // page cache outlives the process, and the next start keeps what it finds
 // (PrintoutArchive::KeepAbandoned). The working file is locked while this
 // process lives, which tells other Zelvorins that it is still being written.
+// All writing happens on a thread of its own: a slow or stalled disk never
+// holds up the exchange with the machine.
 class ReceivedFile
 {
 public:
@@ -38,14 +46,15 @@ public:
     ~ReceivedFile();
     Q_DISABLE_COPY_MOVE(ReceivedFile)
 
-    // Adds bytes as they arrived. Cheap: no sync. A failure is remembered,
-    // and the bytes are written whole when the reset is over.
+    // Adds bytes as they arrived; returns at once. A failure to write them is
+    // remembered, and the bytes are written whole when the reset is over.
     void Append(QByteArrayView bytes);
-    // Makes the received bytes the final .bin, synced. Safe on any thread.
+    // Once all appended bytes are written: makes the received bytes the final
+    // .bin, synced. Waits for the disk: call it off the exchange's thread.
     ArchiveOutcome KeepBytes(const QByteArray &received, Ending ending);
     // Puts the printout's text beside the .bin that KeepBytes made.
     void KeepText(const QByteArray &utf8, ArchiveOutcome &outcome);
-    // For an exit that skips the reset's end: the bytes so far as an
+    // For an exit that skips the reset's end: what is on disk so far as an
     // incomplete .bin, with nothing but system calls.
     void KeepAsIncomplete();
 
@@ -54,12 +63,20 @@ public:
     QString Base() const { return m_base; }
 
 private:
+    void WriteAsTheyCome(const QString &folder);
+    void FinishWriting();
+
     QByteArray m_folder;
     QString m_stem;
     QString m_base;
     QByteArray m_workingPath;
-    int m_descriptor = -1;
-    int m_error = 0; // the first failure while appending
+    std::atomic<int> m_descriptor = -1; // set by the writer once the file is made
+    int m_error = 0; // the first failure of the writer
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    QList<QByteArray> m_queue; // bytes not written yet
+    bool m_finishing = false;
+    std::thread m_writer;
 };
 
 namespace ArchiveFiles {

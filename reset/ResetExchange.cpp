@@ -189,11 +189,14 @@ ResetRecord RunReset(ResetHost &host)
         // Sleep only when nothing came: with the data complete, the answer must not wait.
         host.PumpEvents(state.Chunk.isEmpty() ? PumpMode::WaitForActivity : PumpMode::ReturnAtOnce);
     }
-    // Cut short by a close: what the port has taken in meanwhile is kept too.
-    if (state.QuitRequested && record.answered && !cutOff) {
+    // Cut short by a close: what the port has taken in meanwhile is kept
+    // too, and may be the rest of the printout.
+    if (state.QuitRequested && record.answered && !cutOff && !state.DataEnded) {
         ReadChunk(port, state);
         cutOff = Collect(state);
+        state.DataEnded = state.RxBuffer.endsWith(Syn) && !cutOff;
     }
+    record.cutShort = state.QuitRequested;
 
     // Closing: SYN even after no answer or a close request, then a grace time.
     port.Write(QByteArray(1, Syn));
@@ -210,7 +213,7 @@ ResetRecord RunReset(ResetHost &host)
     if (cutOff)
         host.AppendLine(QStringLiteral("*** Daten nach %1 MiB abgeschnitten").arg(RxLimitBytes >> 20));
     // Rendered now, for the archive's text, and shown after the grace time.
-    if (!state.QuitRequested)
+    if (!state.QuitRequested || state.DataEnded)
         record.lines = Printout::RenderEntries(state.RxBuffer, [&host] { host.PumpEvents(); });
     KeepReceived(host, record, file.get());
     host.PumpEvents();

@@ -24,6 +24,7 @@ struct ResetRecord
     QDateTime began;
     QString fileBase;   // the printout's file names without their ending
     bool answered = false;
+    bool cutShort = false; // a close, a signal or a time limit came before the data was in
     DataEnd dataEnd = DataEnd::None;
     QByteArray received;
     ListEntries lines;      // the printout's list entries; none when it was not shown

@@ -137,28 +137,33 @@ private slots:
         QTest::addColumn<Options>("options");
         QTest::addColumn<QString>("closeAfterLine"); // empty: in the pause, once the answer is in; null: never
         QTest::addColumn<int>("failAfterReads");
+        QTest::addColumn<bool>("complete"); // the data ended with its SYN all the same
         const Options normal = Machine(Scenario::Normal, 1);
-        QTest::newRow("closed during the polls") << normal << Poll << INT_MAX;
-        QTest::newRow("closed during the pause before the command string, which still goes out") << normal << "" << INT_MAX;
-        QTest::newRow("closed during the data phase") << normal << AwaitingData << INT_MAX;
-        QTest::newRow("closed during the grace time") << normal << SynSent << INT_MAX;
+        QTest::newRow("closed during the polls") << normal << Poll << INT_MAX << false;
+        QTest::newRow("closed during the pause before the command string, which still goes out") << normal << "" << INT_MAX << false;
+        QTest::newRow("closed during the data phase") << normal << AwaitingData << INT_MAX << false;
+        QTest::newRow("closed while the rest of the data waits, SYN last: complete")
+            << Machine(Scenario::Normal, 1, 1 << 20, 5) << AwaitingData << INT_MAX << true;
+        QTest::newRow("closed during the grace time") << normal << SynSent << INT_MAX << true;
         // The answer is the header; its follow-up read is the one that fails.
-        QTest::newRow("device dies while the answer is read: only a close ends the wait") << normal << QString() << 2;
+        QTest::newRow("device dies while the answer is read: only a close ends the wait") << normal << QString() << 2 << false;
         QTest::newRow("machine hangs up half-way through the data: only a close ends the wait")
-            << Machine(Scenario::HangUpInData, 1, 16, 10) << QString() << 1000;
+            << Machine(Scenario::HangUpInData, 1, 16, 10) << QString() << 1000 << false;
     }
     void endedEarly()
     {
         QFETCH(Options, options);
         QFETCH(QString, closeAfterLine);
         QFETCH(int, failAfterReads);
+        QFETCH(bool, complete);
         Bench bench(options);
         bench.port.failAfterReads = failAfterReads;
         bench.host.onPump = [&](FakeResetHost &host) {
             if (!closeAfterLine.isNull() && (closeAfterLine.isEmpty() ? !host.state.RxBuffer.isEmpty() : host.list.contains(closeAfterLine)))
                 host.state.QuitRequested = true;
         };
-        RunReset(bench.host);
+        const ResetRecord record = RunReset(bench.host);
+        QCOMPARE(record.dataEnd == ResetRecord::DataEnd::Syn, complete);
         QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent()); // nothing received twice
         QVERIFY(bench.host.closeCalls == 1 && bench.host.buttonEnabled && bench.host.userGaveUp == closeAfterLine.isNull());
         if (closeAfterLine.isNull())
@@ -245,7 +250,7 @@ private slots:
         QCOMPARE(archive.KeepAbandoned(), QStringList{}); // taken once
         QFile kept(dir.filePath("S_unvollstaendig.bin"));
         QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "half");
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // and the running one's working file
+        QTRY_COMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // and the running one's working file
     }
 
     void portDirectory_data()

@@ -86,7 +86,7 @@ struct CommandLine
 
 struct Reset
 {
-    QStringList arguments; // "%1" is the machine's device
+    QStringList arguments; // "%r" is the machine's device, relative to /dev
     SimulatedMachine::Scenario scenario;
     int signal;            // sent once the printout is in
     int status;            // -1: ended by the signal
@@ -152,7 +152,7 @@ private slots:
         using S = SimulatedMachine::Scenario;
         const QStringList com1 = {"--reset", "COM1"};
         QTest::addColumn<Reset>("row");
-        QTest::newRow("a printout on a device path") << Reset{{"--reset", "%1"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
+        QTest::newRow("a printout on a device path under /dev, named so") << Reset{{"--reset", "%r"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
         QTest::newRow("a device path that is not UTF-8, taken byte for byte")
             << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset=\"$ODD_LINK\""};
         QTest::newRow("without the archive") << Reset{com1 + QStringList{"--no-archive"}, S::Normal, 0, 0, {}};
@@ -191,7 +191,7 @@ private slots:
         QTemporaryDir links;
         qputenv("ODD_LINK", QFile::encodeName(links.path()) + "/\xff\xfe-Automat");
         QVERIFY(::symlink(line.SlavePath().toLocal8Bit().constData(), qgetenv("ODD_LINK").constData()) == 0);
-        program.Start(QStringList{"-c", row.shell, "bash", ZELVORIN_APP_PATH} + row.arguments.replaceInStrings("%1", line.SlavePath()),
+        program.Start(QStringList{"-c", row.shell, "bash", ZELVORIN_APP_PATH} + row.arguments.replaceInStrings("%r", line.SlavePath().mid(5)),
                       QFile::encodeName(line.SlavePath()), archive.path(), "bash");
         if (row.signal != 0) { // once the program has taken the whole printout
             QVERIFY(QTest::qWaitFor([&] {
@@ -205,7 +205,7 @@ private slots:
             Program next;
             next.Start({"--ports"}, QByteArray(), archive.path());
             QCOMPARE(next.Wait(), 0);
-            QVERIFY2(next.err.contains("zelvorin: Ausdruck einer abgebrochenen Rückstellung gesichert: "), next.err.constData());
+            QVERIFY2(next.err.contains("zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: "), next.err.constData());
         } else {
             QCOMPARE(line.Received().count('\x16'), 1); // the SYN, however it ended
         }
