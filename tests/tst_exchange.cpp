@@ -176,23 +176,30 @@ private slots:
     void archive_data()
     {
         QTest::addColumn<Options>("options");
-        QTest::addColumn<QString>("folder"); // below a fresh one that holds a plain file "file"
+        QTest::addColumn<QString>("folder"); // below a fresh one that holds a plain file "file"; "off": none
         QTest::addColumn<QStringList>("kept");
         QTest::addColumn<ResetRecord::DataEnd>("dataEnd");
+        QTest::addColumn<QString>("summary"); // how it begins; "%1" is the first file kept
         using End = ResetRecord::DataEnd;
         QTest::newRow("every byte as received, and the text C copies, without lines like status lines")
-            << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A" << QStringList{".bin", ".txt"} << End::Syn;
+            << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A" << QStringList{".bin", ".txt"} << End::Syn
+            << "Ausdruck erhalten und gespeichert: %1";
         QTest::newRow("closed in the data phase: the bytes so far, marked incomplete")
-            << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A" << QStringList{"_unvollstaendig.bin"} << End::Stopped;
-        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{} << End::None;
+            << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A" << QStringList{"_unvollstaendig.bin"} << End::Stopped
+            << "Abgebrochen – Ausdruck unvollständig gespeichert: %1";
+        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{} << End::None
+                                                         << "COM1 (/dev/fake): Automat antwortet nicht";
         QTest::newRow("a folder that cannot be made: the reset goes on, one more line")
-            << Machine(Scenario::Normal, 1) << "file/A" << QStringList{} << End::Syn;
+            << Machine(Scenario::Normal, 1) << "file/A" << QStringList{} << End::Syn << "Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen";
+        QTest::newRow("without an archive") << Machine(Scenario::Normal, 1) << "off" << QStringList{} << End::Syn
+                                            << "Ausdruck erhalten, das Archiv ist abgeschaltet";
         const qsizetype bound = ResetProtocol::RxLimitBytes - SimulatedMachine::DefaultHeader().size() - 1; // the SYN last
         QTest::newRow("exactly the bound, ending with its SYN: complete")
-            << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound, 'x')) << "A" << QStringList{".bin", ".txt"} << End::Syn;
+            << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound, 'x')) << "A" << QStringList{".bin", ".txt"} << End::Syn
+            << "Ausdruck erhalten und gespeichert: %1";
         QTest::newRow("one byte more: cut off, and named so")
             << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound + 1, 'x')) << "A"
-            << QStringList{"_abgeschnitten.bin", "_abgeschnitten.txt"} << End::CutOff;
+            << QStringList{"_abgeschnitten.bin", "_abgeschnitten.txt"} << End::CutOff << "Ausdruck abgeschnitten und gespeichert: %1";
     }
     void archive()
     {
@@ -200,20 +207,22 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QStringList, kept);
         QFETCH(ResetRecord::DataEnd, dataEnd);
+        QFETCH(QString, summary);
         QTemporaryDir dir;
         QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
         const QDir archive(dir.filePath(folder));
         Bench bench(options);
-        bench.host.archive = PrintoutArchive(archive.path());
+        bench.host.archive = PrintoutArchive(folder == "off" ? QString() : archive.path());
         bench.host.onPump = [endless = options.scenario == Scenario::NoFinalSyn](FakeResetHost &host) {
             host.state.QuitRequested |= endless && host.list.contains(AwaitingData) && host.state.RxBuffer.size() > 100;
         };
         const ResetRecord record = RunReset(bench.host);
 
         QCOMPARE(record.dataEnd, dataEnd);
+        const QStringList files = archive.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QCOMPARE(record.Summary(), summary.arg(files.value(1, files.value(0))));
         QCOMPARE(record.received, bench.host.state.RxBuffer);
         QVERIFY(bench.host.list.contains("*** Daten nach 64 MiB abgeschnitten") == (dataEnd == ResetRecord::DataEnd::CutOff));
-        const QStringList files = archive.entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(files.size(), kept.size()); // no working file left behind
         for (qsizetype i = 0; i < files.size(); ++i) {
             QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_COM1" + QRegularExpression::escape(kept[i]) + "$").match(files[i]).hasMatch(),
