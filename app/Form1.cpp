@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
+#include "archive/ReceivedFile.h"
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutPages.h"
 #include "reset/EventLoop.h"
@@ -280,7 +281,7 @@ void Form1::ShowListMenu(const QPoint &where)
 void Form1::OpenArchiveFolder()
 {
     const QString folder = m_archive.Folder();
-    QDir().mkpath(folder);
+    ArchiveFiles::MakeFolders(m_archive.FolderPath());
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
         SetStatus(QStringLiteral("Archivordner geöffnet: %1").arg(folder));
     else

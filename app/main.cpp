@@ -122,7 +122,7 @@ int ListPorts()
 
 int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSeconds, bool outputOpen)
 {
-    const PrintoutArchive archive(noArchive ? QString() : PrintoutArchive::FolderFromEnvironment());
+    const PrintoutArchive archive(noArchive ? QByteArray() : PrintoutArchive::FolderFromEnvironment());
     static const QRegularExpression comPort(QStringLiteral("^COM([1-9])$"),
                                             QRegularExpression::CaseInsensitiveOption);
     const QString shown = QFile::decodeName(name);

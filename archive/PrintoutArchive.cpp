@@ -3,26 +3,25 @@
 
 #include "ReceivedFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-PrintoutArchive::PrintoutArchive(QString folder)
+PrintoutArchive::PrintoutArchive(QByteArray folder)
     : m_folder(std::move(folder))
 {
 }
 
-QString PrintoutArchive::FolderFromEnvironment()
+QByteArray PrintoutArchive::FolderFromEnvironment()
 {
     if (qEnvironmentVariableIsSet(FolderVariable))
-        return QFile::decodeName(qgetenv(FolderVariable));
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Ausdrucke");
+        return qgetenv(FolderVariable);
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Ausdrucke"));
 }
 
 QString PrintoutArchive::FileStem(const QDateTime &began, const QString &port)
@@ -39,17 +38,22 @@ QString PrintoutArchive::FileStem(const QDateTime &began, const QString &port)
 QStringList PrintoutArchive::KeepAbandoned() const
 {
     QStringList kept;
-    if (!IsEnabled())
+    DIR *const listing = IsEnabled() ? ::opendir(m_folder.constData()) : nullptr;
+    if (listing == nullptr)
         return kept;
-    static const QRegularExpression pattern(QStringLiteral("^\\.(.+)(%1|%2)[A-Za-z0-9]{6}$")
-                                                .arg(QRegularExpression::escape(QLatin1StringView(ReceivedFile::WorkingMark)),
-                                                     QRegularExpression::escape(QLatin1StringView(ReceivedFile::TextMark))));
-    const QByteArray folder = QFile::encodeName(m_folder);
-    for (const QString &name : QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QRegularExpressionMatch match = pattern.match(name);
-        if (!match.hasMatch())
+    constexpr qsizetype RandomPart = 6; // mkostemp's XXXXXX
+    while (const dirent *entry = ::readdir(listing)) {
+        // ".STEM.working-XXXXXX" or ".STEM.text-XXXXXX", in the file system's bytes.
+        const QByteArray name(entry->d_name);
+        const auto markAt = [&name](QByteArrayView mark) {
+            const qsizetype at = name.size() - RandomPart - mark.size();
+            return at > 1 && name.startsWith('.') && name.sliced(at, mark.size()) == mark ? at : 0;
+        };
+        const qsizetype textAt = markAt(ReceivedFile::TextMark);
+        const qsizetype stemEnd = textAt > 0 ? textAt : markAt(ReceivedFile::WorkingMark);
+        if (stemEnd == 0)
             continue;
-        const QByteArray path = folder + '/' + QFile::encodeName(name);
+        const QByteArray path = m_folder + '/' + name;
         const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (descriptor < 0)
             continue;
@@ -60,17 +64,17 @@ QStringList PrintoutArchive::KeepAbandoned() const
             && ::stat(path.constData(), &named) == 0 && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
             if (opened.st_size == 0) {
                 // just being made, or nothing arrived: left alone
-            } else if (match.captured(2) == QLatin1StringView(ReceivedFile::TextMark)) {
+            } else if (textAt > 0) {
                 ::unlink(path.constData()); // a text the .bin beside it holds whole
             } else {
                 const QByteArray tail = QByteArray(IncompleteMark) + ".bin";
-                const ArchiveFiles::Claimed claimed =
-                    ArchiveFiles::MoveToFreeName(folder, path, QFile::encodeName(match.captured(1)), tail);
+                const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, path, name.sliced(1, stemEnd - 1), tail);
                 if (claimed.error == 0)
-                    kept << QFile::decodeName(folder + '/' + claimed.base + ".bin");
+                    kept << QFile::decodeName(m_folder + '/' + claimed.base + ".bin");
             }
         }
         ::close(descriptor);
     }
+    ::closedir(listing);
     return kept;
 }

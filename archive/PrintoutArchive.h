@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -18,13 +19,17 @@ public:
     static constexpr char IncompleteMark[] = "_unvollstaendig";
     static constexpr char CutOffMark[] = "_abgeschnitten";
 
-    // An empty folder keeps nothing.
-    explicit PrintoutArchive(QString folder = QString());
+    // The folder in the file system's own bytes, which need not be UTF-8. An
+    // empty folder keeps nothing.
+    explicit PrintoutArchive(QByteArray folder = QByteArray());
+    explicit PrintoutArchive(const QString &folder) : PrintoutArchive(QFile::encodeName(folder)) {}
     // ZELVORIN_ARCHIVE when it is set (empty: nothing is kept), else the
     // folder "Ausdrucke" in the user's application data.
-    static QString FolderFromEnvironment();
+    static QByteArray FolderFromEnvironment();
 
-    QString Folder() const { return m_folder; }
+    QByteArray FolderPath() const { return m_folder; }
+    // The folder as people read it.
+    QString Folder() const { return QFile::decodeName(m_folder); }
     bool IsEnabled() const { return !m_folder.isEmpty(); }
 
     // "2026-12-06_14-32-05_COM1": how the files of a reset are named.
@@ -36,5 +41,5 @@ public:
     QStringList KeepAbandoned() const;
 
 private:
-    QString m_folder;
+    QByteArray m_folder;
 };

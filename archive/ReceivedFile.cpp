@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ReceivedFile.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -55,6 +54,20 @@ void SyncFolder(const QByteArray &folder)
         ::close(descriptor);
     }
 }
+
+} // namespace
+
+int ArchiveFiles::MakeFolders(const QByteArray &folder)
+{
+    for (qsizetype end = 1; end <= folder.size(); ++end) {
+        if ((end == folder.size() || folder[end] == '/') && ::mkdir(folder.first(end).constData(), 0777) != 0
+            && errno != EEXIST)
+            return errno;
+    }
+    return 0;
+}
+
+namespace {
 
 // A new locked file in `folder`, hidden, named after the stem; its path goes to `path`.
 int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char *mark, QByteArray &path)
@@ -118,9 +131,9 @@ ArchiveFiles::Claimed ArchiveFiles::MoveToFreeName(const QByteArray &folder, con
 }
 
 ReceivedFile::ReceivedFile(const PrintoutArchive &archive, const QString &stem)
-    : m_folder(QFile::encodeName(archive.Folder()))
+    : m_folder(archive.FolderPath())
     , m_stem(stem)
-    , m_writer(&ReceivedFile::WriteAsTheyCome, this, archive.Folder())
+    , m_writer(&ReceivedFile::WriteAsTheyCome, this)
 {
 }
 
@@ -132,12 +145,10 @@ ReceivedFile::~ReceivedFile()
         ::close(m_descriptor);
 }
 
-void ReceivedFile::WriteAsTheyCome(const QString &folder)
+void ReceivedFile::WriteAsTheyCome()
 {
-    errno = 0;
-    if (!QDir().mkpath(folder)) {
-        m_error = errno != 0 ? errno : ENOENT;
-    } else {
+    m_error = ArchiveFiles::MakeFolders(m_folder);
+    if (m_error == 0) {
         QByteArray path;
         const int descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, path);
         m_error = descriptor < 0 ? errno : 0;
@@ -187,7 +198,8 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
                                                                                  : PrintoutArchive::IncompleteMark;
     const QByteArray tail = QByteArray(mark) + ".bin";
     const QString wanted = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_stem) + tail);
-    if (m_descriptor < 0 && m_error != 0 && !QDir(QFile::decodeName(m_folder)).exists())
+    struct stat folder{};
+    if (m_descriptor < 0 && m_error != 0 && (::stat(m_folder.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode)))
         return Failure(QFile::decodeName(m_folder), m_error);
 
     // What appending missed is written afresh, whole; the part on disk

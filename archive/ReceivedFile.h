@@ -63,7 +63,7 @@ public:
     QString Base() const { return m_base; }
 
 private:
-    void WriteAsTheyCome(const QString &folder);
+    void WriteAsTheyCome();
     void FinishWriting();
 
     QByteArray m_folder;
@@ -89,6 +89,8 @@ struct Claimed
     int error = 0;
 };
 Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem, const QByteArray &tail);
+// The folder and those above it, made where missing; 0 or an error number.
+int MakeFolders(const QByteArray &folder);
 // The reason for a failure to write, in German.
 QString GermanReason(int error);
 } // namespace ArchiveFiles
