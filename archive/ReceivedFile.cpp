@@ -130,6 +130,19 @@ ArchiveFiles::Claimed ArchiveFiles::MoveToFreeName(const QByteArray &folder, con
     return {QByteArray(), EEXIST};
 }
 
+const char *ReceivedFile::Mark(Ending ending)
+{
+    switch (ending) {
+    case Ending::Complete:
+        return "";
+    case Ending::CutOff:
+        return PrintoutArchive::CutOffMark;
+    case Ending::Incomplete:
+        break;
+    }
+    return PrintoutArchive::IncompleteMark;
+}
+
 ReceivedFile::ReceivedFile(const PrintoutArchive &archive, const QString &stem)
     : m_folder(archive.FolderPath())
     , m_stem(stem)
@@ -194,9 +207,7 @@ void ReceivedFile::Append(QByteArrayView bytes)
 ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending)
 {
     FinishWriting();
-    const char *mark = ending == Ending::Complete ? "" : ending == Ending::CutOff ? PrintoutArchive::CutOffMark
-                                                                                 : PrintoutArchive::IncompleteMark;
-    const QByteArray tail = QByteArray(mark) + ".bin";
+    const QByteArray tail = QByteArray(Mark(ending)) + ".bin";
     const QString wanted = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_stem) + tail);
     struct stat folder{};
     if (m_descriptor < 0 && m_error != 0 && (::stat(m_folder.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode)))

@@ -41,6 +41,9 @@ public:
     static constexpr char WorkingMark[] = ".working-";
     static constexpr char TextMark[] = ".text-";
 
+    // What a name says of how the data ended: "", "_abgeschnitten", "_unvollstaendig".
+    static const char *Mark(Ending ending);
+
     // Starts the working file for a reset whose files are named `stem`.
     ReceivedFile(const PrintoutArchive &archive, const QString &stem);
     ~ReceivedFile();

@@ -69,14 +69,10 @@ void KeepReceived(ResetHost &host, ResetRecord &record, ReceivedFile *file)
         return kept;
     });
     record.archive = outcome;
-    record.textLines = copy.lines;
     record.hasText = copy.hasText;
-    const char *mark = ending == ReceivedFile::Ending::Complete ? "" : ending == ReceivedFile::Ending::CutOff
-        ? PrintoutArchive::CutOffMark
-        : PrintoutArchive::IncompleteMark;
     record.fileBase = file != nullptr && !file->Base().isEmpty()
         ? file->Base()
-        : PrintoutArchive::FileStem(record.began, record.portName) + QLatin1StringView(mark);
+        : PrintoutArchive::FileStem(record.began, record.portName) + QLatin1StringView(ReceivedFile::Mark(ending));
     if (outcome.Failed())
         std::fprintf(stderr, "zelvorin: Ausdruck nicht gespeichert: %s\n", qPrintable(outcome.detail));
 }

@@ -27,9 +27,8 @@ struct ResetRecord
     bool cutShort = false; // a close, a signal or a time limit came before the data was in
     DataEnd dataEnd = DataEnd::None;
     QByteArray received;
-    ListEntries lines;      // the printout's list entries; none when it was not shown
-    qsizetype textLines = 0; // the lines the C key copies of it
-    bool hasText = false;    // some of them hold more than blanks
+    ListEntries lines;   // the printout's list entries; none when it was not shown
+    bool hasText = false; // some that the C key copies hold more than blanks
     bool archiveEnabled = false;
     ArchiveOutcome archive;
 
