@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 ConsoleHost::ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive,
                          int timeoutSeconds, bool outputOpen)
@@ -15,6 +14,7 @@ ConsoleHost::ConsoleHost(PortDirectory directory, int16_t number, QString portNa
     , m_number(number)
     , m_portName(std::move(portName))
     , m_archive(std::move(archive))
+    , m_timeoutSeconds(timeoutSeconds)
     , m_outputOpen(outputOpen)
 {
     m_timer.setInterval(TickIntervalMs);
@@ -57,8 +57,7 @@ int ConsoleHost::Run()
     if (m_signal != 0)
         return 128 + m_signal;
     if (m_timedOut) {
-        std::fprintf(stderr, "zelvorin: %lld s lang kamen keine Daten mehr.\n",
-                     static_cast<long long>(m_stall.intervalAsDuration().count() / 1000));
+        std::fprintf(stderr, "zelvorin: %d s lang kamen keine Daten mehr.\n", m_timeoutSeconds);
         return TimedOut;
     }
     return NoAnswer;
@@ -78,8 +77,9 @@ bool ConsoleHost::Print(const ResetRecord &record)
         return true;
     const QString where = record.archive.textPath.isEmpty() ? QString()
                                                             : QStringLiteral(" Er liegt im Archiv: %1").arg(record.archive.textPath);
+    const QString why = m_outputOpen ? ArchiveFiles::GermanReason(errno) : QStringLiteral("sie ist geschlossen");
     std::fprintf(stderr, "zelvorin: Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben (%s).%s\n",
-                 m_outputOpen ? std::strerror(errno != 0 ? errno : EIO) : "sie ist geschlossen", qPrintable(where));
+                 qPrintable(why), qPrintable(where));
     return false;
 }
 

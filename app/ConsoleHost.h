@@ -65,5 +65,6 @@ private:
     QTimer m_stall;
     qsizetype m_seen = -1;
     bool m_timedOut = false;
+    int m_timeoutSeconds;
     bool m_outputOpen;
 };

@@ -336,7 +336,6 @@ void Form1::Print()
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Ausdruck drucken"));
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (Printout::PrintPages(printer, PrintoutText(), PageHeader())) {

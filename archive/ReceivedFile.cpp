@@ -109,6 +109,8 @@ QString ArchiveFiles::GermanReason(int error)
     case ENOENT:
     case ENOTDIR:
         return QStringLiteral("der Ordner lässt sich nicht anlegen");
+    case EPIPE:
+        return QStringLiteral("der Leser ist nicht mehr da");
     default:
         return QStringLiteral("Schreibfehler");
     }

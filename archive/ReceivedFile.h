@@ -94,6 +94,6 @@ struct Claimed
 Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem, const QByteArray &tail);
 // The folder and those above it, made where missing; 0 or an error number.
 int MakeFolders(const QByteArray &folder);
-// The reason for a failure to write, in German.
+// The reason for a failure to write (an errno), in German.
 QString GermanReason(int error);
 } // namespace ArchiveFiles

@@ -96,7 +96,11 @@ private slots:
         QFETCH(int, polls);
         const bool answered = options.scenario != Scenario::Silent;
         Bench bench(options);
-        RunReset(bench.host);
+        QTemporaryDir archive;
+        bench.host.archive = PrintoutArchive(archive.path());
+        const ResetRecord record = RunReset(bench.host);
+        QFile kept(record.archive.binPath); // as received, however it came
+        QVERIFY(!answered || (kept.open(QIODevice::ReadOnly) && kept.readAll() == bench.machine.Sent()));
 
         QVERIFY(!bench.host.userGaveUp);
         QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent()); // nothing lost, nothing twice

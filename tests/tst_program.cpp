@@ -120,9 +120,12 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<CommandLine>("row");
-        QTest::newRow("--help") << CommandLine{{"--help"}, 0, "~--reset SCHNITTSTELLE", ""};
+        QTest::newRow("--help, with the statuses the program gives")
+            << CommandLine{{"--help"}, 0, "~  4  die Daten wurden nach 64 MiB abgeschnitten\n  6  der Ausdruck ließ sich nicht auf die "
+                                          "Standardausgabe schreiben\n  7  die Daten blieben vor ihrem Ende aus (--timeout)\n  129, 130, 131, 143  ", ""};
         QTest::newRow("--version") << CommandLine{{"--version"}, 0, "Zelvorin 1.00\n", ""};
         QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »--bogus«"};
+        QTest::newRow("an unknown letter") << CommandLine{{"-x"}, 2, "", "unbekannte Option »-x«"};
         QTest::newRow("--reset without a port") << CommandLine{{"--reset"}, 2, "", "--reset braucht"};
         QTest::newRow("--ports with --reset: no reset") << CommandLine{{"--ports", "--reset", "COM1"}, 2, "", "gehen nicht zusammen"};
         QTest::newRow("an unknown port name") << CommandLine{{"--reset", "COM12"}, 2, "", "»COM12«"};
@@ -155,7 +158,7 @@ private slots:
         QTest::newRow("a printout on a device path under /dev, named so") << Reset{{"--reset", "%r"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
         QTest::newRow("a device path that is not UTF-8, taken byte for byte")
             << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset=\"$ODD_LINK\""};
-        QTest::newRow("without the archive") << Reset{com1 + QStringList{"--no-archive"}, S::Normal, 0, 0, {}};
+        QTest::newRow("without the archive") << Reset{QStringList{"--no-archive"} + com1, S::Normal, 0, 0, {}};
         QTest::newRow("a silent machine: nothing on standard output") << Reset{com1, S::Silent, 0, 1, {}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
             QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
@@ -163,6 +166,8 @@ private slots:
             << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
+        QTest::newRow("standard output closed: its own status")
+            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >&-"};
         QTest::newRow("standard output on a full disk: its own status, and why")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
         QTest::newRow("a slow machine that keeps sending: no time limit")
@@ -214,7 +219,8 @@ private slots:
         const QByteArray received = line.Machine().Sent().first(std::min(line.Machine().Sent().size(), ResetProtocol::RxLimitBytes));
         QCOMPARE(program.out, row.status == 0 || row.status == 4 ? PrintedLines(received) : QByteArray());
         QVERIFY(row.status != 4 || program.err.contains("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
-        QVERIFY(!row.shell.contains("full") || program.err.contains("Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben"));
+        QVERIFY(!row.shell.contains("full") || program.err.contains("schreiben (der Datenträger ist voll). Er liegt im Archiv: "));
+        QVERIFY(row.status != 7 || program.err.contains("zelvorin: 1 s lang kamen keine Daten mehr.\n"));
         if (row.status == 0) {
             // On the wire with the real timers: half a second between polls, the
             // command one tick after the answer, the grace time after our SYN.
