@@ -24,7 +24,6 @@ ConsoleHost::ConsoleHost(PortDirectory directory, int16_t number, QString portNa
         m_signal = signal;
         m_state.QuitRequested = true;
     });
-    m_stall.setSingleShot(true);
     m_stall.setInterval(std::chrono::seconds(timeoutSeconds));
     QObject::connect(&m_stall, &QTimer::timeout, [this] {
         m_timedOut = true;
@@ -43,7 +42,7 @@ int ConsoleHost::Run()
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return CannotOpen;
     }
-    m_port.Close();
+    // Left open: the reset opens it anew at once, and nobody takes it meanwhile.
 
     const ResetRecord record = RunReset(*this);
     const bool printed = Print(record);
@@ -70,7 +69,6 @@ bool ConsoleHost::Print(const ResetRecord &record)
     QByteArray text;
     text.reserve(record.lines.Characters() + record.lines.size());
     record.lines.ForEach([&text](QStringView line) { text += line.toUtf8() + '\n'; });
-    errno = 0;
     const bool written = m_outputOpen && std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size())
         && std::fflush(stdout) == 0;
     if (written)

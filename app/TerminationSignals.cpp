@@ -31,14 +31,13 @@ TerminationSignals::TerminationSignals(QObject *parent)
         return;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
+        char byte{};
         while (::read(g_pipe[0], &byte, 1) == 1)
             emit Received(byte);
     });
     struct sigaction action{};
     action.sa_handler = OnSignal;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART; // and an empty mask, from the zeroed start
     for (const int signal : Handled)
         ::sigaction(signal, &action, nullptr);
     // A reader that went away shows as a failed write, which is noticed; it
@@ -46,13 +45,4 @@ TerminationSignals::TerminationSignals(QObject *parent)
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-TerminationSignals::~TerminationSignals()
-{
-    if (m_notifier == nullptr)
-        return; // nothing was set up
-    for (const int signal : Handled)
-        std::signal(signal, SIG_DFL);
-    delete m_notifier;
-    for (const int end : g_pipe)
-        ::close(end);
-}
+TerminationSignals::~TerminationSignals() = default; // the handlers stay: the program ends with this

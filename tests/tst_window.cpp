@@ -11,6 +11,7 @@
 #include "printout/PrintoutRenderer.h"
 #include "tools/PtyMachine.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -99,6 +100,7 @@ private slots:
             QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest in view
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         // Opened within the screen, with every control in view or scrolled to.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
@@ -115,8 +117,8 @@ private slots:
         form.resize(list->parentWidget()->size() + QSize(300, 200));
         QTRY_COMPARE(list->width(), listBefore.width() + 300);
         QVERIFY(list->height() >= listBefore.height() + 200);
-        // The button has the focus; Tab goes on to the list, then to the port field.
-        for (const char *next : {"Command1", "List1", "Combo1"}) {
+        // The button has the focus; Tab goes on to the list, then to the port field, and back.
+        for (const char *next : {"Command1", "List1", "Combo1", "Command1"}) {
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
             QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
         }
@@ -149,6 +151,8 @@ private slots:
         QTest::keyClicks(combo, "COM");
         QCOMPARE(form.SelectorText(), QStringLiteral("COM"));
         QTest::keyClick(combo, Qt::Key_1);
+        QTest::keyClick(combo, Qt::Key_Return); // taken, not added to the list
+        QCOMPARE(combo->count(), 1);
         button->setFocus();
         QTimer::singleShot(15000, &form, &QWidget::close); // a reset that never ends fails here, not at the time-out
         QTest::keyClick(button, Qt::Key_Space); // returns when the reset is over
@@ -165,7 +169,8 @@ private slots:
         QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
         form.ListMenu()->close();
-        const QString firstStatus = form.StatusText();
+        const QString firstStatus = form.StatusText(); // for screen readers too
+        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QLabel>(form, "StatusLine"))->text(QAccessible::Name), QStringLiteral("Status"));
         QVERIFY2(firstStatus.startsWith("Ausdruck erhalten und gespeichert: ") && firstStatus.endsWith(".txt"), qPrintable(firstStatus));
 
         // While the second printout comes in: Tab stays out of the port field,
