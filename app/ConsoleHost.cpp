@@ -100,8 +100,7 @@ void ConsoleHost::SetTimerEnabled(bool enabled)
 void ConsoleHost::AppendLine(const QString &line)
 {
     // A terminal that is gone must not end the reset: the machine still needs its SYN.
-    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-    std::fflush(stderr);
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData()); // unbuffered: there at once
 }
 
 void ConsoleHost::WatchForStall()

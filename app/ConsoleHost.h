@@ -26,9 +26,10 @@ public:
     static constexpr int DefaultTimeoutSeconds = 60;
     static constexpr int MaxTimeoutSeconds = 1'000'000; // about 11 days: still a timer's milliseconds
 
-    // `portName` as the user gave it; `timeoutSeconds` 0 waits for ever.
+    // `portName` as the user gave it; `timeoutSeconds` 0 waits for ever;
+    // `outputOpen` false when standard output was closed at the start.
     ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive,
-                int timeoutSeconds = DefaultTimeoutSeconds, bool outputOpen = true);
+                int timeoutSeconds, bool outputOpen);
 
     // Runs the reset; returns the program's exit status. SIGINT, SIGTERM,
     // SIGHUP and SIGQUIT work as a close request: a reset they cut short

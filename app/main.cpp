@@ -157,19 +157,19 @@ QByteArray RawOptionValue(int argc, char *argv[], const QByteArray &option)
     return QByteArray();
 }
 
-// A closed standard stream would hand its number to the next file opened,
-// and the printout would go into the serial port or the archive.
+// Whether standard output is open. A closed standard error gets /dev/null:
+// else its number goes to the next file opened, and the status lines would
+// go into the serial port or the archive.
 bool GuardStandardStreams()
 {
-    bool outputOpen = true;
-    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
-        if (::fcntl(descriptor, F_GETFD) >= 0)
-            continue;
-        outputOpen = outputOpen && descriptor != STDOUT_FILENO;
-        // The lowest free number: this one, as those below are open by now.
-        ::open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (::fcntl(STDERR_FILENO, F_GETFD) < 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null != STDERR_FILENO) { // a lower number was free too
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
     }
-    return outputOpen;
+    return ::fcntl(STDOUT_FILENO, F_GETFD) >= 0;
 }
 
 // Printouts that a killed run left half-written are kept before anything else happens.

@@ -3,6 +3,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <numeric>
+
 namespace Printout {
 
 CharacterTable BuiltInWindows1252()
@@ -12,9 +15,9 @@ CharacterTable BuiltInWindows1252()
         0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
     };
-    CharacterTable table{};
-    for (int byte = 0; byte < 256; ++byte)
-        table[byte] = byte >= 0x80 && byte < 0xA0 ? From0x80[byte - 0x80] : char16_t(byte);
+    CharacterTable table;
+    std::iota(table.begin(), table.end(), char16_t(0)); // Latin-1
+    std::copy(std::begin(From0x80), std::end(From0x80), table.begin() + 0x80);
     return table;
 }
 
@@ -24,15 +27,13 @@ const CharacterTable &Windows1252()
         QStringDecoder decoder("windows-1252");
         if (!decoder.isValid())
             return BuiltInWindows1252();
-        QByteArray every(256, '\0');
-        for (int byte = 0; byte < 256; ++byte)
-            every[byte] = char(byte);
+        CharacterTable decoded;
+        QByteArray every(decoded.size(), Qt::Uninitialized);
+        std::iota(every.begin(), every.end(), '\0');
         const QString text = decoder.decode(every);
         if (text.size() != every.size())
             return BuiltInWindows1252();
-        CharacterTable decoded{};
-        for (int byte = 0; byte < 256; ++byte)
-            decoded[byte] = text.at(byte).unicode();
+        std::transform(text.cbegin(), text.cend(), decoded.begin(), [](QChar c) { return c.unicode(); });
         return decoded;
     }();
     return table;

@@ -149,10 +149,7 @@ bool DeviceSerialPort::SetRts(bool on)
 
 bool DeviceSerialPort::SetInputLen(int16_t length)
 {
-    if (length < 0)
-        return false;
-    m_inputLen = length;
-    return true;
+    return length == 0; // a read takes everything waiting; nothing else is needed
 }
 
 bool DeviceSerialPort::Write(const QByteArray &bytes)
@@ -167,7 +164,7 @@ bool DeviceSerialPort::Read(QByteArray &into)
 {
     // What arrived before the device failed still counts.
     if (m_port.isOpen()) {
-        into = m_inputLen == 0 ? m_port.readAll() : m_port.read(m_inputLen);
+        into = m_port.readAll();
         return true;
     }
     if (m_salvaged.isEmpty())

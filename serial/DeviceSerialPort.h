@@ -42,7 +42,6 @@ private:
     LineSettings m_settings;
     bool m_dtr = false;
     bool m_rts = false;
-    int16_t m_inputLen = 0;
     // The device failed while open (adapter pulled, line hung up): it is closed
     // on the next event-loop pass and writes nothing meanwhile. What it had
     // received is kept for the reads that follow.

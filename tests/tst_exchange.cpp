@@ -170,6 +170,7 @@ private slots:
         };
         const ResetRecord record = RunReset(bench.host);
         QCOMPARE(record.dataEnd == ResetRecord::DataEnd::Syn, complete);
+        QCOMPARE(record.HasPrintout(), complete); // a printout only from data that ended
         QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent()); // nothing received twice
         QVERIFY(bench.host.closeCalls == 1 && bench.host.buttonEnabled && bench.host.userGaveUp == closeAfterLine.isNull());
         if (closeAfterLine.isNull())
@@ -263,8 +264,13 @@ private slots:
         }
         ReceivedFile running(archive, "S");
         running.Append("live");
+        QFile text; // a text half on its way when its run ended
+        QVERIFY(text.open(::open(folder + "/.S.text-ABCDEF", O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
+                && text.write("half a text") > 0);
+        text.close();
         QCOMPARE(archive.KeepAbandoned(), QStringList{QFile::decodeName(folder + "/S_unvollstaendig.bin")});
         QCOMPARE(archive.KeepAbandoned(), QStringList{}); // taken once, and the running one left alone
+        QVERIFY(::access(folder + "/.S.text-ABCDEF", F_OK) != 0); // the .bin holds it whole
         QFile kept;
         QVERIFY(kept.open(::open(folder + "/S_unvollstaendig.bin", O_RDONLY), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
         QCOMPARE(kept.readAll(), "half");

@@ -166,13 +166,11 @@ private slots:
             << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
-        QTest::newRow("standard output closed: its own status")
-            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >&-"};
+        QTest::newRow("standard output and error closed: its own status, no status line on the wire")
+            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >&- 2>&-"};
         QTest::newRow("standard output on a full disk: its own status, and why")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
         QTest::newRow("--timeout 0: no time limit at all") << Reset{com1 + QStringList{"--timeout", "0"}, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}};
-        QTest::newRow("standard error closed: no status line reaches the machine")
-            << Reset{com1, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" 2>&-"};
         QTest::newRow("a slow machine that keeps sending: no time limit")
             << Reset{com1 + QStringList{"--timeout", "1"}, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\"", 60};
         QTest::newRow("a machine that stops sending: the time limit") << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"COM1_unvollstaendig.bin"}};
@@ -224,15 +222,14 @@ private slots:
         QVERIFY(row.status != 4 || program.err.contains("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
         QVERIFY(!row.shell.contains("full") || program.err.contains("schreiben (der Datenträger ist voll). Er liegt im Archiv: "));
         QVERIFY(row.status != 7 || program.err.contains("zelvorin: 1 s lang kamen keine Daten mehr.\n"));
+        QVERIFY(row.status != 0 && row.status != 6 || line.Received() == "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16"); // nothing else
         if (row.status == 0) {
-            QCOMPARE(line.Received(), "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16"); // nothing else
             // On the wire with the real timers: half a second between polls, the
             // command one tick after the answer, the grace time after our SYN.
             QVERIFY2(heard[1] - heard[0] >= 480 && heard[1] - heard[0] < 1000, qPrintable(QString::number(heard[1] - heard[0])));
             QVERIFY2(heard[2] - heard[1] >= 5 && heard[2] - heard[1] < 200, qPrintable(QString::number(heard[2] - heard[1])));
             QVERIFY2(endedMs - heard.last() >= 330, qPrintable(QString::number(endedMs - heard.last())));
-            QVERIFY(row.shell.contains("2>&-") ? program.err.isEmpty()
-                                               : program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** Warte auf Daten\n\n*** Sende 22\n"));
+            QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** Warte auf Daten\n\n*** Sende 22\n"));
         }
         QVERIFY(row.status != 1 || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
                                                         "zelvorin: COM1 (" + QFile::encodeName(line.SlavePath()) + "): Automat antwortet nicht\n"));
