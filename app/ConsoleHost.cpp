@@ -67,7 +67,6 @@ bool ConsoleHost::Print(const ResetRecord &record)
     if (!record.HasPrintout())
         return true;
     QByteArray text;
-    text.reserve(record.lines.Characters() + record.lines.size());
     record.lines.ForEach([&text](QStringView line) { text += line.toUtf8() + '\n'; });
     const bool written = m_outputOpen && std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size())
         && std::fflush(stdout) == 0;

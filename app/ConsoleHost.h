@@ -64,7 +64,7 @@ private:
     TerminationSignals m_signals;
     int m_signal = 0;
     QTimer m_stall;
-    qsizetype m_seen = -1;
+    qsizetype m_seen{}; // what had come at the last restart of the limit
     bool m_timedOut = false;
     int m_timeoutSeconds;
     bool m_outputOpen;

@@ -96,8 +96,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
         QVERIFY(form.LayoutScale() < Form1::MaxLayoutScale); // the least that fits, not the cap
-        for (const QLabel *label : form.findChildren<QLabel *>())
-            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
+        for (const QLabel *label : form.findChildren<QLabel *>()) // wrapped, and whole
+            QVERIFY2(label->minimumSizeHint().width() <= label->width() && label->heightForWidth(label->width()) <= label->height(),
+                     qPrintable(label->objectName()));
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest in view
