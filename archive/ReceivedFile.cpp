@@ -178,7 +178,7 @@ void ReceivedFile::WriteAsTheyCome()
             return; // finishing, with everything written
         lock.unlock();
         for (const QByteArray &bytes : pending) {
-            if (m_descriptor >= 0 && m_error == 0)
+            if (m_error == 0) // else the file was never made, or a write failed: all goes afresh at the end
                 m_error = WriteAll(m_descriptor, bytes.constData(), bytes.size());
         }
         lock.lock();
@@ -212,7 +212,7 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     const QByteArray tail = QByteArray(Mark(ending)) + ".bin";
     const QString wanted = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_stem) + tail);
     struct stat folder{};
-    if (m_descriptor < 0 && m_error != 0 && (::stat(m_folder.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode)))
+    if (m_descriptor < 0 && (::stat(m_folder.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode)))
         return Failure(QFile::decodeName(m_folder), m_error);
 
     // What appending missed is written afresh, whole; the part on disk
