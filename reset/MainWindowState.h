@@ -6,17 +6,18 @@
 #include <cstdint>
 
 // The window-level fields of a reset, owned by the window for its lifetime.
-// Byte strings hold one byte per character, exactly as they crossed the port.
+// All start zeroed or empty. Byte strings hold one byte per character,
+// exactly as they crossed the port.
 struct MainWindowState
 {
-    bool Answered = false;      // the machine answered a poll of this reset
-    bool DataEnded = false;     // RxBuffer ends with SYN
-    int32_t TickMs = 0;         // advanced by the tick timer, zeroed before each wait
-    QByteArray Chunk;           // what the latest read returned
-    QByteArray RxBuffer;        // everything received in this reset, in order
-    QByteArray CodeString;      // the command string sent after the answer
-    bool QuitRequested = false; // the user asked to close the window
-    int16_t Attempts = 0;       // polls sent in this reset
+    bool Answered{};       // the machine answered a poll of this reset
+    bool DataEnded{};      // RxBuffer ends with SYN
+    int32_t TickMs{};      // advanced by the tick timer, zeroed before each wait
+    QByteArray Chunk;      // what the latest read returned
+    QByteArray RxBuffer;   // everything received in this reset, in order
+    QByteArray CodeString; // the command string sent after the answer
+    bool QuitRequested{};  // the user asked to close the window
+    int16_t Attempts{};    // polls sent in this reset
 };
 
 // Each tick of the window's timer counts for this many milliseconds.
