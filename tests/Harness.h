@@ -120,6 +120,7 @@ public:
         m_timerEnabled = enabled;
     }
     void CloseWindow() override { ++closeCalls; }
+    bool TimerEnabled() const { return m_timerEnabled; }
     void AppendLine(const QString &line) override { list << line; }
     void AppendPrintout(const ListEntries &lines) override { list << ToStrings(lines); }
     void PumpEvents(PumpMode mode) override
