@@ -122,7 +122,7 @@ void RenderLines(QByteArrayView input, const LineSink &line, const Pump &pump)
     line(QByteArrayView(""));
 }
 
-ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump)
+ListEntries RenderPrintout(QByteArrayView rxBuffer, const Pump &pump)
 {
     ListEntries entries;
     // Never more characters than bytes, and about an entry for each line end.

@@ -40,6 +40,6 @@ using LineSink = std::function<void(QByteArrayView line)>;
 void RenderLines(QByteArrayView data, const LineSink &line, const Pump &pump = {});
 
 // The printout in `rxBuffer` as list entries, read as Windows-1252.
-ListEntries RenderEntries(QByteArrayView rxBuffer, const Pump &pump = {});
+ListEntries RenderPrintout(QByteArrayView rxBuffer, const Pump &pump = {});
 
 } // namespace Printout

@@ -210,7 +210,7 @@ ResetRecord RunReset(ResetHost &host)
         host.AppendLine(QStringLiteral("*** Daten nach %1 MiB abgeschnitten").arg(RxLimitBytes >> 20));
     // Rendered now, for the archive's text, and shown after the grace time.
     if (!state.QuitRequested || state.DataEnded)
-        record.lines = Printout::RenderEntries(state.RxBuffer, [&host] { host.PumpEvents(); });
+        record.lines = Printout::RenderPrintout(state.RxBuffer, [&host] { host.PumpEvents(); });
     KeepReceived(host, record, file.get());
     host.PumpEvents();
     state.TickMs = 0;

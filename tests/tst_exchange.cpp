@@ -39,7 +39,7 @@ const QByteArray Command = QByteArray::fromHex("051b53 3733393230343136 4c4553 2
 QStringList ExpectedList(int polls, bool answered, const QByteArray &rx)
 {
     QStringList list(polls, Poll);
-    list << (answered ? Answered : QStringList()) << SynSent << ToStrings(Printout::RenderEntries(rx));
+    list << (answered ? Answered : QStringList()) << SynSent << ToStrings(Printout::RenderPrintout(rx));
     return list << (answered ? QStringList() : QStringList{"*** FEHLER:", "*** Automat Antwortet nicht", ""});
 }
 

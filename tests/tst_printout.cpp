@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QByteArray("ab").repeated(12));
         pumps = 0; // and while a line of a megabyte goes into the list
-        QCOMPARE(Printout::RenderEntries(QByteArray(1 << 20, 'z'), [&pumps] { ++pumps; })[0].size(), 24);
+        QCOMPARE(Printout::RenderPrintout(QByteArray(1 << 20, 'z'), [&pumps] { ++pumps; })[0].size(), 24);
         QVERIFY2(pumps >= 30 && pumps <= 40, qPrintable(QString::number(pumps))); // every 64 Ki, not more often
     }
 

@@ -73,7 +73,7 @@ struct Program
 
 QByteArray PrintedLines(const QByteArray &received)
 {
-    return ToStrings(Printout::RenderEntries(received)).join('\n').toUtf8() + '\n';
+    return ToStrings(Printout::RenderPrintout(received)).join('\n').toUtf8() + '\n';
 }
 
 struct CommandLine

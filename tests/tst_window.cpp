@@ -161,7 +161,7 @@ private slots:
 
         QCOMPARE(ToStrings(form.Entries()), QStringList({"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
                                                          "*** Warte auf Daten", "", "*** Sende 22"})
-                                                + ToStrings(Printout::RenderEntries(machine.Machine().FullTransmission())));
+                                                + ToStrings(Printout::RenderPrintout(machine.Machine().FullTransmission())));
         QVERIFY(button->isEnabled() && Control<QComboBox>(form, "Combo1")->isEnabled());
         QCOMPARE(form.focusWidget(), button); // Space starts the next try, Tab leads to the list
         QTest::keyClick(button, Qt::Key_Tab);
