@@ -102,11 +102,11 @@ private:
     QListView *List1;
     QWidget *m_page = nullptr; // what the window's scroll area shows: all the controls
     QSize m_listMargins;       // from the list's bottom right corner to the page's
-    QTimer Timer1;
+    QTimer Timer1{this};
     DeviceSerialPort MSComm1;
     MainWindowState m_state;
 
-    ListModel m_list;
+    ListModel m_list{this};
     PrintoutArchive m_archive;
     QMenu *m_listMenu = nullptr;
     QList<QAction *> m_printoutActions; // need a printout

@@ -4,7 +4,6 @@
 ListModel::ListModel(QObject *parent)
     : QAbstractListModel(parent)
 {
-    m_showLater.setSingleShot(true);
     connect(&m_showLater, &QTimer::timeout, this, &ListModel::ShowNewEntries);
 }
 

@@ -39,5 +39,5 @@ private:
     ListEntries m_entries;
     int m_shown = 0;
     QElapsedTimer m_waiting; // since the oldest entry not shown yet
-    QTimer m_showLater;
+    QTimer m_showLater{this};
 };

@@ -217,7 +217,7 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
 
     // What appending missed is written afresh, whole; the part on disk
     // stays until that has worked, for the next start to keep.
-    if (m_descriptor < 0 || m_error != 0) {
+    if (m_error != 0) {
         QByteArray path;
         const int descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, path);
         const int error = descriptor < 0 ? errno : WriteAll(descriptor, received.constData(), received.size());

@@ -131,8 +131,6 @@ ListEntries RenderPrintout(QByteArrayView rxBuffer, const Pump &pump)
         rxBuffer,
         [&](QByteArrayView line) {
             // A line of megabytes is read a slice at a time, with the window's events in between.
-            if (line.size() > BatchCharacters)
-                entries.Reserve(line.size());
             entries.AppendWindows1252(line.first(std::min(line.size(), BatchCharacters)));
             for (qsizetype from = BatchCharacters; from < line.size(); from += BatchCharacters) {
                 if (pump)

@@ -15,8 +15,6 @@ using namespace ResetProtocol;
 
 namespace {
 
-// How long a wait for the archive blocks before the window gets its turn.
-constexpr std::chrono::milliseconds ArchiveWaitSlice{10};
 
 // A failed read counts as nothing received: keeping the previous chunk would
 // append it again and again once a device fails mid-reset.
@@ -41,12 +39,13 @@ void AppendLines(PrintoutList &list, std::initializer_list<const char *> lines)
         list.AppendLine(QString::fromUtf8(line));
 }
 
-// Blocks until `work` is done on a thread of its own, while the window keeps answering.
+// Blocks until `work` is done on a thread of its own, while the window keeps
+// answering: it gets a turn every tick.
 template <typename Work>
 auto AwaitWork(ResetHost &host, Work work)
 {
     auto pending = std::async(std::launch::async, std::move(work));
-    while (pending.wait_for(ArchiveWaitSlice) != std::future_status::ready)
+    while (pending.wait_for(std::chrono::milliseconds(TickIntervalMs)) != std::future_status::ready)
         host.PumpEvents();
     return pending.get();
 }

@@ -8,8 +8,8 @@ std::optional<LineSettings> ParseLineSettings(const QString &text)
     static const QRegularExpression format(QStringLiteral("^\\s*(\\d+)\\s*,\\s*([NEOMS])\\s*,\\s*([5-8])\\s*,\\s*(1|1\\.5|2)\\s*$"),
                                            QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = format.match(text);
-    const qint32 baudRate = match.captured(1).toInt();
-    if (!match.hasMatch() || baudRate <= 0)
+    const qint32 baudRate = match.captured(1).toInt(); // 0 without a match
+    if (baudRate <= 0)
         return std::nullopt;
     static const QString parities = QStringLiteral("NEOMS");
     static const QSerialPort::Parity parity[] = {QSerialPort::NoParity, QSerialPort::EvenParity, QSerialPort::OddParity,

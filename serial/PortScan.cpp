@@ -4,7 +4,6 @@
 void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector,
                const UnusablePort &unusable)
 {
-    selector.SetText(QString());
     for (int number = PortDirectory::FirstNumber; number <= PortDirectory::LastNumber; ++number) {
         // Continue on error: a step that fails changes nothing and the next one runs.
         port.SetPortNumber(static_cast<int16_t>(number));

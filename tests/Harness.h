@@ -105,6 +105,7 @@ public:
     int closeCalls = 0;
     bool userGaveUp = false;
     std::function<void(FakeResetHost &)> onPump; // the user's hand, at every pump
+    int tickMs = TickIntervalMs; // what each tick of the timer adds
 
     MainWindowState &State() override { return state; }
     SerialPort &Port() override { return m_port; }
@@ -116,7 +117,7 @@ public:
     void SetTimerEnabled(bool enabled) override
     {
         if (enabled && !m_timerEnabled)
-            m_nextTickMs = m_clock + TickIntervalMs;
+            m_nextTickMs = m_clock + tickMs;
         m_timerEnabled = enabled;
     }
     void CloseWindow() override { ++closeCalls; }
@@ -140,8 +141,8 @@ public:
             state.QuitRequested = true;
         }
         if (m_timerEnabled && m_clock >= m_nextTickMs) {
-            state.TickMs += TickIntervalMs;
-            m_nextTickMs += TickIntervalMs;
+            state.TickMs += tickMs;
+            m_nextTickMs += tickMs;
         }
     }
 private:

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <termios.h>
 
 using Scenario = SimulatedMachine::Scenario;
@@ -62,12 +63,23 @@ Options Machine(Scenario scenario, int answerAt = 3, int pieceBytes = 32, int pi
     return options;
 }
 
+// Some file systems (network shares, among others) cannot rename without replacing.
+bool renameCanRefuseToReplace = true;
+
 PortDevice System(const QString &name)
 {
     return {name, "/fake/" + name.toLatin1(), QString()}; // listed, never opened
 }
 
 } // namespace
+
+// Stands in for the C library's, which calls the same system call.
+extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags) noexcept
+{
+    if (flags != 0 && !renameCanRefuseToReplace)
+        return errno = EINVAL, -1;
+    return static_cast<int>(::syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags));
+}
 
 class TestExchange : public QObject
 {
@@ -78,24 +90,28 @@ private slots:
     {
         QTest::addColumn<Options>("options");
         QTest::addColumn<int>("polls"); // 20 with no answer: failure lines, and the SYN all the same
-        QTest::newRow("silent machine") << Machine(Scenario::Silent) << 20;
-        QTest::newRow("answer at the first poll") << Machine(Scenario::Normal, 1) << 1;
+        QTest::addColumn<int>("tickMs");
+        QTest::newRow("silent machine") << Machine(Scenario::Silent) << 20 << 16;
+        QTest::newRow("answer at the first poll") << Machine(Scenario::Normal, 1) << 1 << 16;
         auto late = Machine(Scenario::Normal, 3);
         late.answerDelayMs = 5; // the pause is one tick after the answer, not after the poll
-        QTest::newRow("answer 5 ms after the third poll") << late << 3;
-        QTest::newRow("answer at the twentieth poll still collects the data") << Machine(Scenario::Normal, 20) << 20;
-        QTest::newRow("data all at once") << Machine(Scenario::Normal, 3, 1 << 20, 0) << 3;
-        QTest::newRow("one byte at a time, slowly") << Machine(Scenario::SlowTrickle, 2) << 2;
+        QTest::newRow("answer 5 ms after the third poll") << late << 3 << 16;
+        QTest::newRow("ticks of 1 ms: the waits are 500 and 350 ms, not a tick more") << late << 3 << 1;
+        QTest::newRow("answer at the twentieth poll still collects the data") << Machine(Scenario::Normal, 20) << 20 << 16;
+        QTest::newRow("data all at once") << Machine(Scenario::Normal, 3, 1 << 20, 0) << 3 << 16;
+        QTest::newRow("one byte at a time, slowly") << Machine(Scenario::SlowTrickle, 2) << 2 << 16;
         QTest::newRow("SYN inside the data does not end it") // one piece: the SYNs inside are not last
-            << Machine(Scenario::Normal, 2, 1 << 20, 5, "AB\x16" "CD\r\n\x16\x16xy\r\n") << 2;
-        QTest::newRow("every byte value, NUL included, passes unchanged") << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << 1;
+            << Machine(Scenario::Normal, 2, 1 << 20, 5, "AB\x16" "CD\r\n\x16\x16xy\r\n") << 2 << 16;
+        QTest::newRow("every byte value, NUL included, passes unchanged") << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << 1 << 16;
     }
     void completeReset()
     {
         QFETCH(Options, options);
         QFETCH(int, polls);
+        QFETCH(int, tickMs);
         const bool answered = options.scenario != Scenario::Silent;
         Bench bench(options);
+        bench.host.tickMs = tickMs;
         QTemporaryDir archive;
         bench.host.archive = PrintoutArchive(archive.path());
         const ResetRecord record = RunReset(bench.host);
@@ -107,12 +123,13 @@ private slots:
         QCOMPARE(bench.host.state.RxBuffer, answered ? bench.machine.FullTransmission() : QByteArray());
         QCOMPARE(bench.host.list, ExpectedList(polls, answered, bench.host.state.RxBuffer));
         QCOMPARE(bench.port.wire, Enq.repeated(polls) + (answered ? Command : QByteArray()) + Syn);
-        // A poll every 500 ms in ticks of 16, the command one tick after the
+        // A poll every 500 ms in whole ticks, the command 6 ms after the
         // answer, and 350 ms of grace after the SYN.
+        const auto ticks = [tickMs](int ms) { return (ms + tickMs - 1) / tickMs * tickMs; };
         for (int poll = 0; poll < polls; ++poll)
-            QCOMPARE(bench.port.writeTimes[poll], poll * 512);
-        QVERIFY(!answered || bench.port.writeTimes[polls] == bench.port.writeTimes[polls - 1] + options.answerDelayMs + 16);
-        QCOMPARE(bench.clock - bench.port.writeTimes.last(), 352);
+            QCOMPARE(bench.port.writeTimes[poll], poll * ticks(500));
+        QVERIFY(!answered || bench.port.writeTimes[polls] == bench.port.writeTimes[polls - 1] + options.answerDelayMs + ticks(6));
+        QCOMPARE(bench.clock - bench.port.writeTimes.last(), ticks(350));
         QVERIFY(bench.host.buttonEnabled && bench.host.closeCalls == 0 && !bench.host.TimerEnabled()); // no ticks while idle
         // The port set up in this order, and left open with DTR dropped until the next reset.
         QCOMPARE(bench.port.calls, QStringList({"SetPortNumber(1)", "SetRts(0)", "SetDtr(1)", "SetInputLen(0)", "SetSettings(9600,N,8,1)",
@@ -238,7 +255,7 @@ private slots:
             const bool bin = files[i].endsWith(".bin");
             QCOMPARE(archive.filePath(files[i]), bin ? record.archive.binPath : record.archive.textPath);
             QFile file(archive.filePath(files[i]));
-            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.open(QIODevice::ReadOnly) && (file.permissions() & QFile::ReadOther)); // as other documents are
             QCOMPARE(file.readAll(), bin ? record.received : Printout::ClipboardText(record.lines).text.toUtf8());
         }
         if (folder.startsWith("file/"))
@@ -246,8 +263,17 @@ private slots:
     }
 
     // Other Zelvorins write to the same folder: none takes or spoils another's files.
+    void namesNeverCollide_data()
+    {
+        QTest::addColumn<bool>("refuseToReplace");
+        QTest::newRow("renames that refuse to replace") << true;
+        QTest::newRow("a file system without them: hard links") << false;
+    }
     void namesNeverCollide()
     {
+        QFETCH(bool, refuseToReplace);
+        renameCanRefuseToReplace = refuseToReplace;
+        const auto restore = qScopeGuard([] { renameCanRefuseToReplace = true; });
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path()) + "/\xff"; // not UTF-8, and made by the archive
         const auto cleanUp = qScopeGuard([&] { std::filesystem::remove_all(folder.constData()); });
@@ -326,12 +352,13 @@ private slots:
         QByteArray keep = "previous";
         QVERIFY(!port.Read(keep) && keep == "previous" && !port.Write("x") && !port.Close() && !port.SetSettings("9600,N,9,1"));
         QVERIFY(port.SetPortNumber(4) && !port.Open() && port.LastOpenError().kind == OpenError::Kind::NoDevice); // nothing behind COM4
-        QVERIFY(port.SetSettings("9600,N,8,1") && port.SetPortNumber(1) && port.Open());
+        QVERIFY(port.SetSettings(" 19200, n,8 ,2") && port.SetPortNumber(1) && port.Open());
         QVERIFY(!port.Open() && !port.SetPortNumber(2)); // not while open
 
         termios now{};
         QCOMPARE(tcgetattr(pty.Slave(), &now), 0);
-        QVERIFY(cfgetospeed(&now) == B9600 && (now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)) == CS8); // 9600, 8N1, no handshake
+        // A pseudo-terminal keeps the speed and the stop bits, never parity or 7 bits.
+        QVERIFY(cfgetospeed(&now) == B19200 && (now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)) == (CS8 | CSTOPB)); // no handshake
         QVERIFY(!(now.c_lflag & (ICANON | ECHO | ISIG)) && !(now.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF)) && !(now.c_oflag & OPOST)); // raw
 
         QVERIFY(port.Write(EveryByte()));

@@ -159,7 +159,6 @@ private slots:
         QTest::newRow("a device path that is not UTF-8, taken byte for byte")
             << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset=\"$ODD_LINK\""};
         QTest::newRow("without the archive") << Reset{QStringList{"--no-archive"} + com1, S::Normal, 0, 0, {}};
-        QTest::newRow("a silent machine: nothing on standard output") << Reset{com1, S::Silent, 0, 1, {}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
             QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("kill -9 in the data phase: the next start keeps what arrived")
@@ -243,6 +242,15 @@ private slots:
             QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : PrintedLines(received).replace("\n", "\r\n"));
         }
     }
+
+    // Twenty polls take ten seconds: run beside the other resets.
+    void noAnswer_data()
+    {
+        QTest::addColumn<Reset>("row");
+        QTest::newRow("a silent machine: nothing on standard output, and the time limit left to the data")
+            << Reset{{"--reset", "COM1", "--timeout", "1"}, SimulatedMachine::Scenario::Silent, 0, 1, {}};
+    }
+    void noAnswer() { reset(); }
 
     void portsListedWithTheTruth_data()
     {

@@ -163,6 +163,8 @@ private slots:
                                                          "*** Warte auf Daten", "", "*** Sende 22"})
                                                 + ToStrings(Printout::RenderPrintout(machine.Machine().FullTransmission())));
         QVERIFY(button->isEnabled() && Control<QComboBox>(form, "Combo1")->isEnabled());
+        for (const QTimer *timer : form.findChildren<QTimer *>()) // idle, nothing wakes the processor
+            QTRY_VERIFY(!timer->isActive());
         QCOMPARE(form.focusWidget(), button); // Space starts the next try, Tab leads to the list
         QTest::keyClick(button, Qt::Key_Tab);
         QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("List1"));
