@@ -38,11 +38,11 @@ QString PrintoutArchive::FileStem(const QDateTime &began, const QString &port)
 QStringList PrintoutArchive::KeepAbandoned() const
 {
     QStringList kept;
-    DIR *const listing = IsEnabled() ? ::opendir(m_folder.constData()) : nullptr;
-    if (listing == nullptr)
+    const std::unique_ptr<DIR, int (*)(DIR *)> listing(IsEnabled() ? ::opendir(m_folder.constData()) : nullptr, &::closedir);
+    if (!listing)
         return kept;
     constexpr qsizetype RandomPart = 6; // mkostemp's XXXXXX
-    while (const dirent *entry = ::readdir(listing)) {
+    while (const dirent *entry = ::readdir(listing.get())) {
         // ".STEM.working-XXXXXX" or ".STEM.text-XXXXXX", in the file system's bytes.
         const QByteArray name(entry->d_name);
         const auto markAt = [&name](QByteArrayView mark) {
@@ -75,6 +75,5 @@ QStringList PrintoutArchive::KeepAbandoned() const
         }
         ::close(descriptor);
     }
-    ::closedir(listing);
     return kept;
 }

@@ -49,10 +49,8 @@ int MoveWithoutReplacing(const QByteArray &from, const QByteArray &to)
 void SyncFolder(const QByteArray &folder)
 {
     const int descriptor = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
+    ::fsync(descriptor); // both fail harmlessly when the folder did not open
+    ::close(descriptor);
 }
 
 } // namespace
@@ -156,8 +154,7 @@ ReceivedFile::~ReceivedFile()
 {
     FinishWriting();
     // Left in place when the bytes were not kept: the next start keeps them.
-    if (m_descriptor >= 0)
-        ::close(m_descriptor);
+    ::close(m_descriptor); // harmless when there is none
 }
 
 void ReceivedFile::WriteAsTheyCome()
@@ -241,7 +238,6 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail);
     if (claimed.error != 0)
         return Failure(wanted, claimed.error);
-    ::close(m_descriptor.exchange(-1));
     m_base = QFile::decodeName(claimed.base);
     ArchiveOutcome outcome;
     outcome.binPath = QFile::decodeName(m_folder + '/' + claimed.base + ".bin");

@@ -109,7 +109,6 @@ ResetRecord RunReset(ResetHost &host)
     state.Answered = false;
     state.DataEnded = false;
     state.RxBuffer.clear();
-    state.Chunk.clear();
     state.Attempts = 0;
     bool cutOff = false;
 

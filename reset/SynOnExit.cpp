@@ -25,11 +25,9 @@ void SendSynAndKeep()
     if (!g_pending.armed)
         return;
     g_pending.armed = false;
-    if (g_pending.port >= 0) {
-        const char syn = ResetProtocol::Syn;
-        [[maybe_unused]] const ssize_t written = ::write(g_pending.port, &syn, 1);
-        ::tcdrain(g_pending.port);
-    }
+    const char syn = ResetProtocol::Syn; // without a port, both fail harmlessly
+    [[maybe_unused]] const ssize_t written = ::write(g_pending.port, &syn, 1);
+    ::tcdrain(g_pending.port);
     if (g_pending.file != nullptr)
         g_pending.file->KeepAsIncomplete();
 }

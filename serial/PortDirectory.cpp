@@ -88,16 +88,10 @@ QByteArray PortDirectory::ResolvePath(const QByteArray &name)
 
 PortDirectory PortDirectory::FromSystem()
 {
-    bool allNamed = true;
-    for (int number = FirstNumber; number <= LastNumber; ++number)
-        allNamed = allNamed && FromEnvironment(EnvironmentName(number)).has_value();
-
     QList<PortDevice> devices;
-    if (!allNamed) {
-        const auto infos = QSerialPortInfo::availablePorts();
-        for (const QSerialPortInfo &info : infos)
-            devices.append(SystemDevice(info));
-    }
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos)
+        devices.append(SystemDevice(info));
     return Assign(devices, &PortDirectory::FromEnvironment);
 }
 

@@ -17,10 +17,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <dlfcn.h>
 #include <filesystem>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/syscall.h>
 #include <termios.h>
 
 using Scenario = SimulatedMachine::Scenario;
@@ -65,6 +65,7 @@ Options Machine(Scenario scenario, int answerAt = 3, int pieceBytes = 32, int pi
 
 // Some file systems (network shares, among others) cannot rename without replacing.
 bool renameCanRefuseToReplace = true;
+std::atomic<int> failingCreations = 0; // the next so many new files fail, as on a full disk
 
 PortDevice System(const QString &name)
 {
@@ -73,12 +74,18 @@ PortDevice System(const QString &name)
 
 } // namespace
 
-// Stands in for the C library's, which calls the same system call.
+// These stand in for the C library's, and fail as the test asks.
 extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const char *to, unsigned int flags) noexcept
 {
     if (flags != 0 && !renameCanRefuseToReplace)
         return errno = EINVAL, -1;
-    return static_cast<int>(::syscall(SYS_renameat2, fromFolder, from, toFolder, to, flags));
+    return reinterpret_cast<decltype(&renameat2)>(::dlsym(RTLD_NEXT, "renameat2"))(fromFolder, from, toFolder, to, flags);
+}
+extern "C" int mkostemp(char *name, int flags)
+{
+    if (failingCreations.fetch_sub(1) > 0)
+        return errno = ENOSPC, -1;
+    return reinterpret_cast<decltype(&mkostemp)>(::dlsym(RTLD_NEXT, "mkostemp"))(name, flags);
 }
 
 class TestExchange : public QObject
@@ -217,7 +224,7 @@ private slots:
             << Machine(Scenario::Normal, 1) << "file/A" << QStringList{} << End::Syn << "Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen";
         QTest::newRow("without an archive") << Machine(Scenario::Normal, 1) << "off" << QStringList{} << End::Syn
                                             << "Ausdruck erhalten, das Archiv ist abgeschaltet";
-        const qsizetype bound = ResetProtocol::RxLimitBytes - SimulatedMachine::DefaultHeader().size() - 1; // the SYN last
+        const qsizetype bound = (64 << 20) - SimulatedMachine::DefaultHeader().size() - 1; // 64 MiB with the SYN last
         QTest::newRow("exactly the bound, ending with its SYN: complete")
             << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound, 'x')) << "A" << QStringList{".bin", ".txt"} << End::Syn
             << "Ausdruck erhalten und gespeichert: %1";
@@ -290,16 +297,24 @@ private slots:
         }
         ReceivedFile running(archive, "S");
         running.Append("live");
-        QFile text; // a text half on its way when its run ended
-        QVERIFY(text.open(::open(folder + "/.S.text-ABCDEF", O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
-                && text.write("half a text") > 0);
-        text.close();
+        for (const char *name : {"/.S.text-ABCDEF", "/S.working-ABCDEF"}) { // a text half on its way when its run ended; someone else's
+            QFile text;
+            QVERIFY(text.open(::open(folder + name, O_WRONLY | O_CREAT, 0644), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) && text.write("half") > 0);
+        }
         QCOMPARE(archive.KeepAbandoned(), QStringList{QFile::decodeName(folder + "/S_unvollstaendig.bin")});
         QCOMPARE(archive.KeepAbandoned(), QStringList{}); // taken once, and the running one left alone
         QVERIFY(::access(folder + "/.S.text-ABCDEF", F_OK) != 0); // the .bin holds it whole
         QFile kept;
         QVERIFY(kept.open(::open(folder + "/S_unvollstaendig.bin", O_RDONLY), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
         QCOMPARE(kept.readAll(), "half");
+        QVERIFY(::access(folder + "/S.working-ABCDEF", F_OK) == 0); // not hidden: not ours
+
+        failingCreations = 1; // a disk full at first, with room again at the end: all of it, once
+        ReceivedFile late(PrintoutArchive(QFile::encodeName(dir.path())), "L");
+        late.Append("some");
+        QFile whole(late.KeepBytes("all of it", ReceivedFile::Ending::Complete).binPath);
+        QVERIFY(whole.open(QIODevice::ReadOnly) && whole.readAll() == "all of it");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"L.bin"});
     }
 
     void portDirectory_data()
@@ -372,6 +387,7 @@ private slots:
         }());
         QCOMPARE(received, EveryByte());
         QVERIFY(port.Read(keep) && keep.isEmpty()); // nothing waiting reads as ""
+        QVERIFY(!port.SetInputLen(1) && port.SetInputLen(0) && port.Close() && !port.IsOpen()); // a read takes all there is
     }
 
     // Bytes from before a reset (an earlier printout's tail, or what came
