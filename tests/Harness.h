@@ -22,8 +22,7 @@
 inline QStringList ToStrings(const ListEntries &entries)
 {
     QStringList strings;
-    for (qsizetype row = 0; row < entries.size(); ++row)
-        strings << entries[row].toString();
+    entries.ForEach([&strings](QStringView entry) { strings << entry.toString(); });
     return strings;
 }
 
@@ -199,15 +198,16 @@ private:
     QByteArray m_path;
 };
 
-// COM1 to COM9 as the given paths and nothing else: never the machine's own
-// serial devices, whatever the system reports.
-inline PortDirectory PtyDirectory(const std::map<int, QByteArray> &paths)
+// COM1 to COM9 as the given paths (empty: kept free), and the given devices
+// as the system's: never the machine's own serial devices.
+using NamedPorts = std::map<int, QByteArray>;
+inline PortDirectory PtyDirectory(const NamedPorts &paths, const QList<PortDevice> &system = {})
 {
-    return PortDirectory::Assign({}, [&](const QString &name) -> std::optional<QByteArray> {
+    return PortDirectory::Assign(system, [&](const QString &name) -> std::optional<QByteArray> {
         for (const auto &[number, path] : paths) {
             if (name == PortDirectory::EnvironmentName(number))
                 return path;
         }
-        return QByteArray(); // every other slot stays free
+        return std::nullopt;
     });
 }

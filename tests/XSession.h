@@ -16,33 +16,25 @@ class XSession
 public:
     static constexpr int ToolTimeoutMs = 20000;
 
-    static bool ToolsPresent()
-    {
-        return !QStandardPaths::findExecutable("Xvfb").isEmpty() && !QStandardPaths::findExecutable("xdotool").isEmpty();
-    }
+    static bool ToolsPresent() { return !QStandardPaths::findExecutable("Xvfb").isEmpty() && !QStandardPaths::findExecutable("xdotool").isEmpty(); }
 
     ~XSession()
     {
-        for (QProcess *process : {&m_app, &m_machine, &m_server}) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill(), process->waitForFinished(5000);
-        }
+        for (QProcess *process : {&m_app, &m_machine, &m_server})
+            process->kill(), process->waitForFinished();
     }
 
-    // Starts the X server and the machine (with `machineArguments`), then the program.
+    // Starts the X server and the machine (with `machineArguments`), then
+    // the program, and gives its window the focus.
     bool Start(const QStringList &machineArguments)
     {
         // Xvfb picks a free display and names it once it takes clients.
         // -noreset: else it starts over whenever its last client leaves, and
         // refuses the program for that moment.
         m_server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
-        m_machine.start(ZELVORIN_MACHINE_PATH, QStringList{"--log", LogPath()} + machineArguments);
-        if (!QTest::qWaitFor([&] { return m_server.canReadLine() && m_machine.canReadLine(); }, ToolTimeoutMs)) {
-            qWarning("XSession: no X server or no machine");
+        m_machine.start(ZELVORIN_MACHINE_PATH, QStringList{"--log", m_home.filePath("machine.log")} + machineArguments);
+        if (!QTest::qWaitFor([&] { return m_server.canReadLine() && m_machine.canReadLine(); }, ToolTimeoutMs))
             return false;
-        }
-        m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert("DISPLAY", ":" + m_server.readLine().trimmed());
         m_environment.insert("ZELVORIN_COM1", m_machine.readLine().trimmed());
         for (int number = 2; number <= 9; ++number) // never the machine's own serial devices
@@ -51,41 +43,31 @@ public:
         for (const char *name : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"}) // not the real ones
             m_environment.insert(name, m_home.path());
         m_environment.remove("QT_QPA_PLATFORM");
-        return StartApp();
-    }
-
-    // The program (again), its window shown and given the focus.
-    bool StartApp()
-    {
         m_app.setProcessEnvironment(m_environment);
         m_app.setProcessChannelMode(QProcess::ForwardedChannels);
         QElapsedTimer launch;
         launch.start();
         m_app.start(ZELVORIN_APP_PATH, {});
-        // Asked again and again rather than with --sync, which looks only twice a second.
-        const bool shown = QTest::qWaitFor(
-            [&] { // a search that hangs is given up soon, and asked again
-                m_window = QString::fromLatin1(Tool("xdotool", {"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, 2000)).section('\n', 0, 0);
-                return !m_window.isEmpty() || m_app.state() == QProcess::NotRunning;
-            },
-            ToolTimeoutMs);
+        // Asked again and again rather than with --sync, which looks only twice
+        // a second; a search that hangs is given up soon, and asked again.
+        QString window;
+        const bool seen = QTest::qWaitFor([&] {
+            window = QString::fromLatin1(Tool({"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, 2000)).section('\n', 0, 0);
+            return !window.isEmpty() || m_app.state() == QProcess::NotRunning;
+        }, ToolTimeoutMs);
         m_startupMs = launch.elapsed();
-        if (!shown || m_window.isEmpty() || Tool("xdotool", {"windowfocus", "--sync", m_window, "getwindowfocus"}).isEmpty()) {
-            qWarning("XSession: no window to focus after %lld ms", m_startupMs);
-            return false;
-        }
-        return true;
+        return seen && !window.isEmpty() && !Tool({"windowfocus", "--sync", window, "getwindowfocus"}).isEmpty();
     }
 
     // Keys for whatever has the focus.
-    void Keys(const QStringList &keys) { Tool("xdotool", QStringList{"key", "--delay", "50"} + keys); }
+    void Keys(const QStringList &keys) { Tool(QStringList{"key", "--delay", "50"} + keys); }
     // The display goes away, as when a remote session drops.
     void StopServer() { m_server.kill(), m_server.waitForFinished(); }
 
     QString ArchivePath() const { return m_home.filePath("Ausdrucke"); }
     QString MachineLog() const
     {
-        QFile log(LogPath());
+        QFile log(m_home.filePath("machine.log"));
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
     }
     QProcess &App() { return m_app; }
@@ -93,14 +75,12 @@ public:
     qint64 StartupMs() const { return m_startupMs; }
 
 private:
-    QString LogPath() const { return m_home.filePath("machine.log"); }
-
-    // Runs an X tool to its end: its output, or nothing when it failed or overran.
-    QByteArray Tool(const QString &program, const QStringList &arguments, int timeoutMs = ToolTimeoutMs)
+    // Runs xdotool to its end: its output, or nothing when it failed or overran.
+    QByteArray Tool(const QStringList &arguments, int timeoutMs = ToolTimeoutMs)
     {
         QProcess tool;
         tool.setProcessEnvironment(m_environment);
-        tool.start(program, arguments);
+        tool.start("xdotool", arguments);
         if (tool.waitForFinished(timeoutMs) && tool.exitCode() == 0)
             return tool.readAllStandardOutput();
         tool.kill();
@@ -109,10 +89,9 @@ private:
     }
 
     QTemporaryDir m_home;
-    QProcessEnvironment m_environment;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
     QProcess m_server;
     QProcess m_machine;
     QProcess m_app;
-    QString m_window;
     qint64 m_startupMs = -1;
 };

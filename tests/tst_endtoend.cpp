@@ -10,12 +10,6 @@
 
 #include <csignal>
 
-namespace {
-
-constexpr int StepTimeoutMs = 15000;
-
-} // namespace
-
 class TestEndToEnd : public QObject
 {
     Q_OBJECT
@@ -37,12 +31,12 @@ private slots:
         XSession session;
         QVERIFY(session.Start({"--scenario", "no-syn", "--piece-ms", "40", "--answer-at", "1"}));
         session.Keys({"space"}); // the button has the focus
-        QTRY_VERIFY_WITH_TIMEOUT(session.MachineLog().contains("command string matched"), StepTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(session.MachineLog().contains("command string matched"), XSession::ToolTimeoutMs);
         if (displayGone)
             session.StopServer();
         else
             QVERIFY(::kill(session.App().processId(), SIGTERM) == 0);
-        QVERIFY(session.App().waitForFinished(StepTimeoutMs));
+        QVERIFY(session.App().waitForFinished(XSession::ToolTimeoutMs));
         QCOMPARE(session.App().exitStatus(), QProcess::NormalExit);
         QCOMPARE(session.App().exitCode(), exitCode);
         // All the same, the machine has its SYN, and what came is kept.
