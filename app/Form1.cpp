@@ -483,7 +483,6 @@ void Form1::CopyPrintout(int keyCode)
             return;
         }
         QClipboard *clipboard = QGuiApplication::clipboard();
-        clipboard->clear(QClipboard::Clipboard);
         clipboard->setText(copy.text, QClipboard::Clipboard);
         SetStatus(copy.lines == 1 ? QStringLiteral("Ausdruck kopiert: 1 Zeile")
                                   : QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include <dirent.h>
+#include <optional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -45,30 +46,29 @@ QStringList PrintoutArchive::KeepAbandoned() const
     while (const dirent *entry = ::readdir(listing.get())) {
         // ".STEM.working-XXXXXX" or ".STEM.text-XXXXXX", in the file system's bytes.
         const QByteArray name(entry->d_name);
-        const auto markAt = [&name](QByteArrayView mark) {
+        const auto markAt = [&name](QByteArrayView mark) -> std::optional<qsizetype> {
             const qsizetype at = name.size() - RandomPart - mark.size();
-            return at > 1 && name.startsWith('.') && name.sliced(at, mark.size()) == mark ? at : 0;
+            return at > 1 && name.startsWith('.') && name.sliced(at, mark.size()) == mark ? std::optional(at) : std::nullopt;
         };
-        const qsizetype textAt = markAt(ReceivedFile::TextMark);
-        const qsizetype stemEnd = textAt > 0 ? textAt : markAt(ReceivedFile::WorkingMark);
-        if (stemEnd == 0)
+        const std::optional<qsizetype> textAt = markAt(ReceivedFile::TextMark);
+        const std::optional<qsizetype> stemEnd = textAt ? textAt : markAt(ReceivedFile::WorkingMark);
+        if (!stemEnd)
             continue;
         const QByteArray path = m_folder + '/' + name;
         const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (descriptor < 0)
-            continue;
-        // Locked: its reset still runs. Gone since it was listed: another start took it.
+        // Locked: its reset still runs (a file that did not open cannot be
+        // locked either). Gone since it was listed: another start took it.
         struct stat opened{};
         struct stat named{};
         if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0 && ::fstat(descriptor, &opened) == 0
             && ::stat(path.constData(), &named) == 0 && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
             if (opened.st_size == 0) {
                 // just being made, or nothing arrived: left alone
-            } else if (textAt > 0) {
+            } else if (textAt) {
                 ::unlink(path.constData()); // a text the .bin beside it holds whole
             } else {
                 const QByteArray tail = QByteArray(IncompleteMark) + ".bin";
-                const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, path, name.sliced(1, stemEnd - 1), tail);
+                const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, path, name.sliced(1, *stemEnd - 1), tail);
                 if (claimed.error == 0)
                     kept << QFile::decodeName(m_folder + '/' + claimed.base + ".bin");
             }

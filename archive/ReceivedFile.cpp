@@ -67,19 +67,20 @@ int ArchiveFiles::MakeFolders(const QByteArray &folder)
 
 namespace {
 
-// A new locked file in `folder`, hidden, named after the stem; its path goes to `path`.
-int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char *mark, QByteArray &path)
+// A new locked file in `folder`, hidden, named after the stem, into
+// `descriptor` and `path`: 0, or why it could not be made.
+int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char *mark, int &descriptor, QByteArray &path)
 {
     QByteArray name = folder + "/." + QFile::encodeName(stem) + mark + "XXXXXX";
-    const int descriptor = ::mkostemp(name.data(), O_CLOEXEC | O_APPEND);
-    if (descriptor >= 0) {
-        ::fchmod(descriptor, ArchiveFileMode); // as other documents, not mkostemp's 0600
-        // Blocking: another start that looks at working files holds the lock
-        // for a moment only, and lets an empty file be.
-        ::flock(descriptor, LOCK_EX);
-        path = name;
-    }
-    return descriptor;
+    descriptor = ::mkostemp(name.data(), O_CLOEXEC | O_APPEND);
+    if (descriptor < 0)
+        return errno;
+    ::fchmod(descriptor, ArchiveFileMode); // as other documents, not mkostemp's 0600
+    // Blocking: another start that looks at working files holds the lock
+    // for a moment only, and lets an empty file be.
+    ::flock(descriptor, LOCK_EX);
+    path = name;
+    return 0;
 }
 
 ArchiveOutcome Failure(const QString &path, int error)
@@ -162,8 +163,8 @@ void ReceivedFile::WriteAsTheyCome()
     m_error = ArchiveFiles::MakeFolders(m_folder);
     if (m_error == 0) {
         QByteArray path;
-        const int descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, path);
-        m_error = descriptor < 0 ? errno : 0;
+        int descriptor;
+        m_error = CreateWorkingFile(m_folder, m_stem, WorkingMark, descriptor, path);
         m_workingPath = path;
         m_descriptor = descriptor; // the path is set before anyone can see the file
     }
@@ -215,20 +216,18 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     // What appending missed is written afresh, whole; the part on disk
     // stays until that has worked, for the next start to keep.
     if (m_error != 0) {
-        QByteArray path;
-        const int descriptor = CreateWorkingFile(m_folder, m_stem, WorkingMark, path);
-        const int error = descriptor < 0 ? errno : WriteAll(descriptor, received.constData(), received.size());
+        QByteArray path; // stays empty, and the calls below fail harmlessly, where a file was not made
+        int descriptor;
+        int error = CreateWorkingFile(m_folder, m_stem, WorkingMark, descriptor, path);
+        if (error == 0)
+            error = WriteAll(descriptor, received.constData(), received.size());
         if (error != 0) {
-            if (descriptor >= 0) {
-                ::close(descriptor);
-                ::unlink(path.constData());
-            }
+            ::close(descriptor);
+            ::unlink(path.constData());
             return Failure(wanted, error);
         }
-        if (m_descriptor >= 0) {
-            ::close(m_descriptor);
-            ::unlink(m_workingPath.constData());
-        }
+        ::close(m_descriptor);
+        ::unlink(m_workingPath.constData());
         m_descriptor = descriptor;
         m_workingPath = path;
         m_error = 0;
@@ -247,18 +246,18 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
 void ReceivedFile::KeepText(const QByteArray &utf8, ArchiveOutcome &outcome)
 {
     const QString path = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_base) + ".txt");
-    QByteArray temporary;
-    const int descriptor = CreateWorkingFile(m_folder, m_base, TextMark, temporary);
-    int error = descriptor < 0 ? errno : WriteAll(descriptor, utf8.constData(), utf8.size());
+    QByteArray temporary; // stays empty, and the calls below fail harmlessly, where a file was not made
+    int descriptor;
+    int error = CreateWorkingFile(m_folder, m_base, TextMark, descriptor, temporary);
+    if (error == 0)
+        error = WriteAll(descriptor, utf8.constData(), utf8.size());
     if (error == 0 && ::fsync(descriptor) != 0)
         error = errno;
     if (error == 0)
         error = MoveWithoutReplacing(temporary, QFile::encodeName(path));
-    if (descriptor >= 0) {
-        if (error != 0)
-            ::unlink(temporary.constData());
-        ::close(descriptor);
-    }
+    if (error != 0)
+        ::unlink(temporary.constData());
+    ::close(descriptor);
     if (error != 0) {
         const ArchiveOutcome failed = Failure(path, error);
         outcome.failedPath = failed.failedPath;

@@ -74,7 +74,7 @@ private:
     QString m_base;
     QByteArray m_workingPath;
     std::atomic<int> m_descriptor = -1; // set by the writer once the file is made
-    int m_error = 0; // the first failure of the writer
+    int m_error{}; // the first failure of the writer
     std::mutex m_mutex;
     std::condition_variable m_wake;
     QList<QByteArray> m_queue; // bytes not written yet

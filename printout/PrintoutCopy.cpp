@@ -12,7 +12,7 @@ Printout::Copy Printout::ClipboardText(const ListEntries &entries)
     entries.ForEach([&](QStringView entry) {
         if (entry.startsWith(status))
             return;
-        copy.hasText = copy.hasText || entry.trimmed().size() > 0;
+        copy.hasText = copy.hasText || !entry.trimmed().isEmpty();
         ++copy.lines;
         out = std::copy(entry.begin(), entry.end(), out);
         for (const char c : lineEnd)

@@ -23,13 +23,13 @@ struct ResetRecord
     QString device;     // the device behind it, as people read it; may be empty
     QDateTime began;
     QString fileBase;   // the printout's file names without their ending
-    bool answered = false;
-    bool cutShort = false; // a close, a signal or a time limit came before the data was in
+    bool answered{};
+    bool cutShort{}; // a close, a signal or a time limit came before the data was in
     DataEnd dataEnd = DataEnd::None;
     QByteArray received;
     ListEntries lines;   // the printout's list entries; none when it was not shown
-    bool hasText = false; // some that the C key copies hold more than blanks
-    bool archiveEnabled = false;
+    bool hasText{}; // some that the C key copies hold more than blanks
+    bool archiveEnabled{};
     ArchiveOutcome archive;
 
     // The machine answered and sent a printout worth saving.

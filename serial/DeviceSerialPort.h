@@ -38,14 +38,14 @@ private:
 
     PortDirectory m_directory;
     QSerialPort m_port;
-    int16_t m_number = 0;
+    int16_t m_number{};
     LineSettings m_settings;
-    bool m_dtr = false;
-    bool m_rts = false;
+    bool m_dtr{};
+    bool m_rts{};
     // The device failed while open (adapter pulled, line hung up): it is closed
     // on the next event-loop pass and writes nothing meanwhile. What it had
     // received is kept for the reads that follow.
-    bool m_lost = false;
+    bool m_lost{};
     QByteArray m_salvaged;
     OpenError m_openError;
 };

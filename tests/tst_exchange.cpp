@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
@@ -65,7 +66,7 @@ Options Machine(Scenario scenario, int answerAt = 3, int pieceBytes = 32, int pi
 
 // Some file systems (network shares, among others) cannot rename without replacing.
 bool renameCanRefuseToReplace = true;
-std::atomic<int> failingCreations = 0; // the next so many new files fail, as on a full disk
+std::atomic<int> failingWritesOfSome = 0; // writes of "some" that fail, as on a full disk
 
 PortDevice System(const QString &name)
 {
@@ -81,11 +82,11 @@ extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const c
         return errno = EINVAL, -1;
     return reinterpret_cast<decltype(&renameat2)>(::dlsym(RTLD_NEXT, "renameat2"))(fromFolder, from, toFolder, to, flags);
 }
-extern "C" int mkostemp(char *name, int flags)
+extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
 {
-    if (failingCreations.fetch_sub(1) > 0)
+    if (size == 4 && std::memcmp(bytes, "some", 4) == 0 && failingWritesOfSome.fetch_sub(1) > 0)
         return errno = ENOSPC, -1;
-    return reinterpret_cast<decltype(&mkostemp)>(::dlsym(RTLD_NEXT, "mkostemp"))(name, flags);
+    return reinterpret_cast<decltype(&write)>(::dlsym(RTLD_NEXT, "write"))(descriptor, bytes, size);
 }
 
 class TestExchange : public QObject
@@ -299,7 +300,7 @@ private slots:
         QCOMPARE(std::string(std::istreambuf_iterator<char>(kept), {}), "half");
         QVERIFY(::access(folder + "/S.working-ABCDEF", F_OK) == 0); // not hidden: not ours
 
-        failingCreations = 1; // a disk full at first, with room again at the end: all of it, once
+        failingWritesOfSome = 1; // a disk full at first, with room again at the end: all of it, once
         ReceivedFile late(PrintoutArchive(QFile::encodeName(dir.path())), "L");
         late.Append("some");
         QFile whole(late.KeepBytes("all of it", ReceivedFile::Ending::Complete).binPath);

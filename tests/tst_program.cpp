@@ -227,7 +227,7 @@ private slots:
             QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** Warte auf Daten\n\n*** Sende 22\n"));
         }
         QVERIFY(row.status != 1 || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
-                                                        "zelvorin: COM1 (" + QFile::encodeName(line.SlavePath()) + "): Automat antwortet nicht\n"));
+                                                        "zelvorin: " + QFile::encodeName(line.SlavePath()) + ": Automat antwortet nicht\n"));
 
         const QStringList files = QDir(archive.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(files.size(), row.kept.size());
@@ -243,8 +243,8 @@ private slots:
     void noAnswer_data()
     {
         QTest::addColumn<Reset>("row");
-        QTest::newRow("a silent machine: nothing on standard output, and the time limit left to the data")
-            << Reset{{"--reset", "COM1", "--timeout", "1"}, SimulatedMachine::Scenario::Silent, 0, 1, {}};
+        QTest::newRow("a silent machine at a device path: nothing on standard output, and the time limit left to the data")
+            << Reset{{"--reset", "/dev/%r", "--timeout", "1"}, SimulatedMachine::Scenario::Silent, 0, 1, {}};
     }
     void noAnswer() { reset(); }
 
