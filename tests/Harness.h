@@ -7,17 +7,15 @@
 #include "printout/ListEntries.h"
 #include "reset/ResetHost.h"
 #include "serial/PortDirectory.h"
+#include "tools/Pty.h"
 #include "tools/SimulatedMachine.h"
 
 #include <QStringList>
 
 #include <climits>
-#include <fcntl.h>
 #include <map>
 #include <numeric>
 #include <optional>
-#include <pty.h>
-#include <unistd.h>
 
 inline QStringList ToStrings(const ListEntries &entries)
 {
@@ -151,51 +149,6 @@ private:
     bool m_timerEnabled = false;
     qint64 m_nextTickMs = 0;
     int m_stalledWaits = 0;
-};
-
-// A pseudo-terminal: the program opens SlavePath() as its serial port, the
-// test plays the machine on the master side.
-class Pty
-{
-public:
-    Pty()
-    {
-        char name[256] = {};
-        if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
-            return;
-        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-        ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-        m_path = QByteArray(name);
-    }
-    ~Pty() { Close(m_master), Close(m_slave); }
-    Q_DISABLE_COPY(Pty)
-
-    QByteArray SlavePath() const { return m_path; }
-    int Slave() const { return m_slave; }
-    void Write(const QByteArray &bytes) { [[maybe_unused]] auto n = ::write(m_master, bytes.data(), bytes.size()); }
-    // What the program has sent so far.
-    QByteArray ReadAll()
-    {
-        char buffer[4096];
-        QByteArray got;
-        for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
-            got.append(buffer, n);
-        return got;
-    }
-    void CloseMaster() { Close(m_master); }
-    void CloseSlave() { Close(m_slave); }
-
-private:
-    static void Close(int &descriptor)
-    {
-        if (descriptor >= 0)
-            ::close(std::exchange(descriptor, -1));
-    }
-
-    int m_master = -1;
-    int m_slave = -1;
-    QByteArray m_path;
 };
 
 // COM1 to COM9 as the given paths (empty: kept free), and the given devices

@@ -19,11 +19,13 @@
 
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 using Scenario = SimulatedMachine::Scenario;
 using Options = SimulatedMachine::Options;
@@ -346,7 +348,7 @@ private slots:
 
     void rawBytesBothWaysAndFailuresChangeNothing()
     {
-        Pty pty; // a new terminal is cooked: CR to LF, echo, line editing
+        Pty pty(false); // a new terminal is cooked: CR to LF, echo, line editing
 
         DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
         QByteArray keep = "previous";
@@ -381,11 +383,7 @@ private slots:
     void staleBytesAreDropped()
     {
         QFETCH(bool, lineDies);
-        Pty pty;
-        termios raw{}; // as the port will set it: the bytes are readable at once
-        QVERIFY(::tcgetattr(pty.Slave(), &raw) == 0);
-        ::cfmakeraw(&raw);
-        QVERIFY(::tcsetattr(pty.Slave(), TCSANOW, &raw) == 0);
+        Pty pty(true); // as the port will set it: the bytes are readable at once
         DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
         QVERIFY(port.SetPortNumber(1) && (!lineDies || port.Open()));
         pty.Write("tail\x16");

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <fcntl.h>
 #include <cstring>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -137,7 +138,7 @@ private slots:
     void commandLine()
     {
         QFETCH(CommandLine, row);
-        Pty pty;
+        Pty pty(true);
         QTemporaryDir archive;
         Program program;
         program.Start(row.arguments, pty.SlavePath(), archive.path());
@@ -269,7 +270,7 @@ private slots:
         QFETCH(PortCase, row);
         if (!row.access.isEmpty() && (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty()))
             QSKIP("needs root and setpriv, to hand a device to an ordinary user");
-        Pty pty;
+        Pty pty(true);
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path());
         QFile(dir.filePath("file")).open(QIODevice::WriteOnly);

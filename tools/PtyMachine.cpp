@@ -2,15 +2,11 @@
 #include "PtyMachine.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <sys/ioctl.h>
 
 namespace {
-constexpr qsizetype ReadChunkBytes = 4096;
 constexpr int DrainCheckMs = 2;
 constexpr int DrainChecksAtMost = 1000;
 }
@@ -19,22 +15,13 @@ PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
     : QObject(parent)
     , m_machine(std::move(options))
 {
-    char name[256] = {};
-    termios raw{};
-    cfmakeraw(&raw);
-    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
-        m_master = m_slave = -1;
+    if (!m_pty.IsOpen())
         return;
-    }
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
-    m_slavePath = QString::fromLocal8Bit(name);
     m_clock.start();
 
-    m_readNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Read);
+    m_readNotifier = std::make_unique<QSocketNotifier>(m_pty.Master(), QSocketNotifier::Read);
     connect(m_readNotifier.get(), &QSocketNotifier::activated, this, &PtyMachine::OnReadable);
-    m_writeNotifier = std::make_unique<QSocketNotifier>(m_master, QSocketNotifier::Write);
+    m_writeNotifier = std::make_unique<QSocketNotifier>(m_pty.Master(), QSocketNotifier::Write);
     m_writeNotifier->setEnabled(false);
     connect(m_writeNotifier.get(), &QSocketNotifier::activated, this, &PtyMachine::OnWritable);
     m_timer.setSingleShot(true);
@@ -42,7 +29,7 @@ PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &PtyMachine::Pump);
     m_drainTimer.setInterval(DrainCheckMs);
     connect(&m_drainTimer, &QTimer::timeout, this, [this] {
-        if (m_slave < 0 || Drained() || ++m_drainChecks > DrainChecksAtMost) {
+        if (m_pty.Slave() < 0 || Drained() || ++m_drainChecks > DrainChecksAtMost) {
             m_drainTimer.stop();
             HangUp();
         }
@@ -53,23 +40,18 @@ PtyMachine::~PtyMachine()
 {
     m_readNotifier.reset();
     m_writeNotifier.reset();
-    if (m_master >= 0)
-        ::close(m_master);
-    if (m_slave >= 0)
-        ::close(m_slave);
 }
 
 void PtyMachine::HangUp()
 {
-    if (m_master < 0)
+    if (!m_pty.IsOpen())
         return;
     m_timer.stop();
     m_drainTimer.stop();
     m_readNotifier.reset();
     m_writeNotifier.reset();
-    ::close(m_master);
-    ::close(m_slave);
-    m_master = m_slave = -1;
+    m_pty.CloseMaster();
+    m_pty.CloseSlave();
     m_hungUp = true;
     emit Finished();
 }
@@ -77,12 +59,12 @@ void PtyMachine::HangUp()
 bool PtyMachine::Drained() const
 {
     int waiting = 0;
-    return m_unwritten.isEmpty() && m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &waiting) == 0 && waiting == 0;
+    return m_unwritten.isEmpty() && m_pty.Slave() >= 0 && ::ioctl(m_pty.Slave(), FIONREAD, &waiting) == 0 && waiting == 0;
 }
 
 void PtyMachine::HangUpWhenDrained()
 {
-    if (m_master >= 0 && !m_drainTimer.isActive()) {
+    if (m_pty.IsOpen() && !m_drainTimer.isActive()) {
         m_drainChecks = 0;
         m_drainTimer.start();
     }
@@ -90,18 +72,7 @@ void PtyMachine::HangUpWhenDrained()
 
 void PtyMachine::OnReadable()
 {
-    char buffer[ReadChunkBytes];
-    QByteArray bytes;
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            bytes.append(buffer, n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break; // EAGAIN: all taken
-    }
+    const QByteArray bytes = m_pty.ReadAll();
     if (bytes.isEmpty())
         return;
     m_received += bytes;
@@ -117,7 +88,7 @@ void PtyMachine::OnReadable()
 
 void PtyMachine::Pump()
 {
-    if (m_master < 0)
+    if (!m_pty.IsOpen())
         return;
     const QByteArray out = m_machine.Transmit(m_clock.elapsed());
     if (!out.isEmpty()) {
@@ -131,7 +102,7 @@ void PtyMachine::Pump()
 void PtyMachine::OnWritable()
 {
     while (!m_unwritten.isEmpty()) {
-        const ssize_t n = ::write(m_master, m_unwritten.constData() + m_written, m_unwritten.size() - m_written);
+        const ssize_t n = ::write(m_pty.Master(), m_unwritten.constData() + m_written, m_unwritten.size() - m_written);
         if (n > 0) {
             // Taken a few KiB at a time: dropping them from the front would move all the rest each time.
             if ((m_written += n) == m_unwritten.size()) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Pty.h"
 #include "SimulatedMachine.h"
 
 #include <QElapsedTimer>
@@ -20,8 +21,8 @@ public:
     explicit PtyMachine(SimulatedMachine::Options options, QObject *parent = nullptr);
     ~PtyMachine() override;
 
-    bool IsValid() const { return m_master >= 0 || m_hungUp; }
-    QString SlavePath() const { return m_slavePath; }
+    bool IsValid() const { return m_pty.IsOpen() || m_hungUp; }
+    QString SlavePath() const { return QString::fromLocal8Bit(m_pty.SlavePath()); }
     SimulatedMachine &Machine() { return m_machine; }
     // Everything the program sent, in order.
     QByteArray Received() const { return m_received; }
@@ -45,9 +46,7 @@ private:
     void Schedule();
 
     SimulatedMachine m_machine;
-    int m_master = -1;
-    int m_slave = -1; // kept open so the master never sees a hang-up between the program's opens
-    QString m_slavePath;
+    Pty m_pty{true};
     bool m_hungUp = false;
     QElapsedTimer m_clock;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
