@@ -21,18 +21,12 @@ void ListModel::Append(const ListEntries &entries)
 
 void ListModel::ShowSoon()
 {
-    if (!m_waiting.isValid())
-        m_waiting.start();
-    if (m_waiting.elapsed() >= LatestMs)
-        ShowNewEntries();
-    else
-        m_showLater.start(QuietMs);
+    m_showLater.start(QuietMs);
 }
 
 void ListModel::ShowNewEntries()
 {
     m_showLater.stop();
-    m_waiting.invalidate();
     const int rows = static_cast<int>(m_entries.size());
     if (rows == m_shown)
         return;

@@ -4,7 +4,6 @@
 #include "printout/ListEntries.h"
 
 #include <QAbstractListModel>
-#include <QElapsedTimer>
 #include <QTimer>
 
 // The entries of the window's list. A printout can be millions of lines, so
@@ -17,10 +16,9 @@ class ListModel final : public QAbstractListModel
 public:
     static constexpr qsizetype ShownCharacters = 200;
     // The view lays out all its rows anew for every insertion: new entries
-    // reach it once appending pauses this long, or after a while at the
-    // latest, so that a long printout costs a few layouts, not thousands.
+    // reach it once appending pauses this long, so that status lines that
+    // come together (and a printout, which comes whole) cost one layout.
     static constexpr int QuietMs = 50;
-    static constexpr int LatestMs = 1000;
 
     explicit ListModel(QObject *parent = nullptr);
 
@@ -38,6 +36,5 @@ private:
 
     ListEntries m_entries;
     int m_shown = 0;
-    QElapsedTimer m_waiting; // since the oldest entry not shown yet
     QTimer m_showLater{this};
 };

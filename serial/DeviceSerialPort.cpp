@@ -98,11 +98,7 @@ bool DeviceSerialPort::Open()
     }
     m_lost = false;
     m_openError = {};
-
-    // Modem lines are best effort: a pseudo-terminal has none, and the
-    // exchange works without them.
-    m_port.setRequestToSend(m_rts);
-    m_port.setDataTerminalReady(m_dtr);
+    ApplyModemLines();
     return true;
 }
 
@@ -138,13 +134,20 @@ void DeviceSerialPort::ApplySettings()
 bool DeviceSerialPort::SetDtr(bool on)
 {
     m_dtr = on;
-    return !m_port.isOpen() || (Usable() && m_port.setDataTerminalReady(on));
+    return ApplyModemLines();
 }
 
 bool DeviceSerialPort::SetRts(bool on)
 {
     m_rts = on;
-    return !m_port.isOpen() || (Usable() && m_port.setRequestToSend(on));
+    return ApplyModemLines();
+}
+
+// Best effort: a pseudo-terminal has no modem lines, and the exchange works
+// without them. A closed port takes them on at its open.
+bool DeviceSerialPort::ApplyModemLines()
+{
+    return !Usable() || (m_port.setRequestToSend(m_rts) && m_port.setDataTerminalReady(m_dtr));
 }
 
 bool DeviceSerialPort::SetInputLen(int16_t length)

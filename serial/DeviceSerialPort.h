@@ -34,6 +34,7 @@ public:
 private:
     bool Usable() const { return m_port.isOpen() && !m_lost; }
     void ApplySettings();
+    bool ApplyModemLines();
     void OnError(QSerialPort::SerialPortError error);
 
     PortDirectory m_directory;

@@ -8,6 +8,7 @@
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutRenderer.h"
 #include "archive/ReceivedFile.h"
+#include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
 #include "serial/DeviceSerialPort.h"
 
@@ -16,6 +17,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstring>
 #include <dlfcn.h>
@@ -96,6 +98,18 @@ class TestExchange : public QObject
     Q_OBJECT
 
 private slots:
+    // The waits of a reset sleep until something happens, and a pass that
+    // only looks does not sleep at all.
+    void pumpWaitsOnlyWhenAsked()
+    {
+        bool fired = false;
+        QTimer::singleShot(100, [&fired] { fired = true; });
+        EventLoop::Pump(PumpMode::ReturnAtOnce);
+        const bool early = fired;
+        EventLoop::Pump(PumpMode::WaitForActivity);
+        QVERIFY(!early && fired);
+    }
+
     void completeReset_data()
     {
         QTest::addColumn<Options>("options");

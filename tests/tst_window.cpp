@@ -137,9 +137,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto *button = Control<QPushButton>(form, "Command1");
-        // The port on offer, with its device; typed text is taken as typed, never completed.
+        // The port on offer and chosen, with its device; typed text is taken as typed, never completed.
         auto *combo = Control<QComboBox>(form, "Combo1");
-        QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
+        QCOMPARE(form.SelectorText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(), "COM1: " + machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
         combo->clearEditText();
         QTest::keyClicks(combo, "COM");
         QCOMPARE(form.SelectorText(), QStringLiteral("COM"));
@@ -195,16 +195,19 @@ private slots:
                 auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
                 proposed << dialog->selectedFiles().value(0).section('/', -1)
                          << dialog->findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&');
-                dialog->selectFile(archive.filePath("gespeichert" + proposed[proposed.size() - 2].right(4)));
+                dialog->selectFile(archive.filePath("<b>gespeichert" + proposed[proposed.size() - 2].right(4)));
                 QMetaObject::invokeMethod(dialog, "accept");
             });
             form.ListMenu()->actions()[entry]->trigger();
             said << form.StatusText();
         }
         QCOMPARE(proposed, (QStringList{archived, "Speichern", archived.chopped(4) + ".pdf", "Speichern"}));
-        QVERIFY(!contents("gespeichert.pdf").isEmpty());
-        QCOMPARE(contents("gespeichert.txt"), contents(archived));
-        QCOMPARE(said, QStringList({"Gespeichert: " + archive.filePath("gespeichert.txt"), "Gespeichert: " + archive.filePath("gespeichert.pdf")}));
+        QVERIFY(!contents("<b>gespeichert.pdf").isEmpty());
+        QCOMPARE(contents("<b>gespeichert.txt"), contents(archived));
+        QCOMPARE(said, QStringList({"Gespeichert: " + archive.filePath("<b>gespeichert.txt"), "Gespeichert: " + archive.filePath("<b>gespeichert.pdf")}));
+        auto *status = Control<QLabel>(form, "StatusLine"); // a name like markup is shown as it is
+        status->setSelection(0, said.last().size());
+        QCOMPARE(status->selectedText(), said.last());
     }
 
     void copyOnKeyRelease_data()
