@@ -311,17 +311,26 @@ private slots:
             std::ofstream((folder + name).constData()) << "half";
         QCOMPARE(archive.KeepAbandoned(), QStringList{QFile::decodeName(folder + "/S_unvollstaendig.bin")});
         QCOMPARE(archive.KeepAbandoned(), QStringList{}); // taken once, and the running one left alone
-        QVERIFY(::access(folder + "/.S.text-ABCDEF", F_OK) != 0); // the .bin holds it whole
+        QVERIFY(::access((folder + "/.S.text-ABCDEF").constData(), F_OK) != 0); // the .bin holds it whole
         std::ifstream kept((folder + "/S_unvollstaendig.bin").constData());
         QCOMPARE(std::string(std::istreambuf_iterator<char>(kept), {}), "half");
-        QVERIFY(::access(folder + "/S.working-ABCDEF", F_OK) == 0); // not hidden: not ours
+        QVERIFY(::access((folder + "/S.working-ABCDEF").constData(), F_OK) == 0); // not hidden: not ours
 
         failingWritesOfSome = 1; // a disk full at first, with room again at the end: all of it, once
         ReceivedFile late(PrintoutArchive(QFile::encodeName(dir.path())), "L");
         late.Append("some");
         QFile whole(late.KeepBytes("all of it", ReceivedFile::Ending::Complete).binPath);
         QVERIFY(whole.open(QIODevice::ReadOnly) && whole.readAll() == "all of it");
+        failingWritesOfSome = 1; // and full again for the text: none, not even in part, and why
+        ArchiveOutcome outcome;
+        late.KeepText("some", outcome);
+        QVERIFY2(outcome.textPath.isEmpty() && outcome.failedPath == dir.filePath("L.txt") && outcome.reason == "der Datenträger ist voll", qPrintable(outcome.reason));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"L.bin"});
+        failingWritesOfSome = 2; // a disk that stays full: the file not made, and only the first try left for the next start
+        ReceivedFile full(PrintoutArchive(QFile::encodeName(dir.path())), "F");
+        full.Append("some");
+        QCOMPARE(full.KeepBytes("some", ReceivedFile::Ending::Complete).failedPath, dir.filePath("F.bin"));
+        QCOMPARE(QDir(dir.path()).entryList({".F.working-*"}, QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void portDirectory_data()
