@@ -19,15 +19,6 @@ QString EnvironmentDescription(int number)
     return QStringLiteral("festgelegt durch %1").arg(PortDirectory::EnvironmentName(number));
 }
 
-QString SystemDescription(const QSerialPortInfo &info)
-{
-    QStringList parts;
-    if (!info.description().isEmpty())
-        parts << info.description();
-    if (!info.manufacturer().isEmpty() && info.manufacturer() != info.description())
-        parts << info.manufacturer();
-    return parts.join(QStringLiteral(", "));
-}
 
 // "ttyS10" -> ("ttyS", 10) so that ttyS2 sorts before ttyS10.
 std::tuple<bool, QString, qulonglong, QString> SortKey(const PortDevice &device)
@@ -42,9 +33,15 @@ std::tuple<bool, QString, qulonglong, QString> SortKey(const PortDevice &device)
     return {!onBoard, stem, number, name};
 }
 
-PortDevice SystemDevice(const QSerialPortInfo &info)
+QList<PortDevice> ListSystemDevices()
 {
-    return {info.portName(), QFile::encodeName(info.systemLocation()), SystemDescription(info)};
+    QList<PortDevice> devices;
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        devices.append({info.portName(), QFile::encodeName(info.systemLocation()),
+                        PortDirectory::SystemDescription(info.description(), info.manufacturer())});
+    }
+    return devices;
 }
 
 } // namespace
@@ -86,16 +83,22 @@ QByteArray PortDirectory::ResolvePath(const QByteArray &name)
     return "/dev/" + name;
 }
 
-PortDirectory PortDirectory::FromSystem()
+QString PortDirectory::SystemDescription(const QString &description, const QString &manufacturer)
 {
-    QList<PortDevice> devices;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos)
-        devices.append(SystemDevice(info));
-    return Assign(devices, &PortDirectory::FromEnvironment);
+    QStringList parts;
+    if (!description.isEmpty())
+        parts << description;
+    if (!manufacturer.isEmpty() && manufacturer != description)
+        parts << manufacturer;
+    return parts.join(QStringLiteral(", "));
 }
 
-PortDirectory PortDirectory::Assign(QList<PortDevice> systemDevices, const Environment &environment)
+PortDirectory PortDirectory::FromSystem()
+{
+    return Assign(&ListSystemDevices, &PortDirectory::FromEnvironment);
+}
+
+PortDirectory PortDirectory::Assign(const SystemDevices &system, const Environment &environment)
 {
     PortDirectory directory;
     QList<QByteArray> named; // canonical paths, so a by-id link does not show its device twice
@@ -114,6 +117,9 @@ PortDirectory PortDirectory::Assign(QList<PortDevice> systemDevices, const Envir
         named << CanonicalPath(path);
     }
 
+    if (std::find(reserved.cbegin(), reserved.cend(), false) == reserved.cend())
+        return directory;
+    QList<PortDevice> systemDevices = system();
     std::sort(systemDevices.begin(), systemDevices.end(),
               [](const PortDevice &a, const PortDevice &b) { return SortKey(a) < SortKey(b); });
 

@@ -34,6 +34,7 @@ public:
     static constexpr int LastNumber = 9;
     // The raw value of an environment variable, if set (even when empty).
     using Environment = std::function<std::optional<QByteArray>(const QString &name)>;
+    using SystemDevices = std::function<QList<PortDevice>()>;
 
     PortDirectory() = default; // no devices at all
 
@@ -41,8 +42,10 @@ public:
     // names all nine, the system is not asked (asking opens some devices).
     static PortDirectory FromSystem();
     static std::optional<QByteArray> FromEnvironment(const QString &name);
-    static PortDirectory Assign(QList<PortDevice> systemDevices, const Environment &environment);
+    static PortDirectory Assign(const SystemDevices &system, const Environment &environment);
     static QString EnvironmentName(int number);
+    // What the system says of a device: "FT232R USB UART, FTDI".
+    static QString SystemDescription(const QString &description, const QString &manufacturer);
     // A device named the way the port opens it: "ttyUSB0" is /dev/ttyUSB0,
     // "./x" and "../x" are relative to the working folder.
     static QByteArray ResolvePath(const QByteArray &name);

@@ -156,7 +156,7 @@ private:
 using NamedPorts = std::map<int, QByteArray>;
 inline PortDirectory PtyDirectory(const NamedPorts &paths, const QList<PortDevice> &system = {})
 {
-    return PortDirectory::Assign(system, [&](const QString &name) -> std::optional<QByteArray> {
+    return PortDirectory::Assign([&system] { return system; }, [&](const QString &name) -> std::optional<QByteArray> {
         for (const auto &[number, path] : paths) {
             if (name == PortDirectory::EnvironmentName(number))
                 return path;

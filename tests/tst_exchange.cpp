@@ -11,6 +11,7 @@
 #include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
 #include "serial/DeviceSerialPort.h"
+#include "serial/LineSettings.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -367,6 +368,11 @@ private slots:
         while (paths.size() > expected.size() && paths.last().isEmpty())
             paths.removeLast();
         QCOMPARE(paths, expected);
+        bool asked = false; // with all nine named, not at all
+        PortDirectory::Assign([&asked] { return asked = true, QList<PortDevice>(); }, [](const QString &) { return std::optional<QByteArray>(""); });
+        QVERIFY(!asked);
+        QCOMPARE(QStringList({PortDirectory::SystemDescription("FT232R USB UART", "FTDI"), PortDirectory::SystemDescription("ACM", "ACM"),
+                              PortDirectory::SystemDescription("", "Prolific")}), QStringList({"FT232R USB UART, FTDI", "ACM", "Prolific"}));
     }
 
     void rawBytesBothWaysAndFailuresChangeNothing()
@@ -375,13 +381,14 @@ private slots:
 
         DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
         QByteArray keep = "previous";
-        QVERIFY(!port.Read(keep) && keep == "previous" && !port.Write("x") && !port.Close() && !port.SetSettings("9600,N,9,1"));
+        QVERIFY(!port.Read(keep) && keep == "previous" && !port.Write("x") && !port.Close() && !port.SetSettings("9600,N,9,1") && !port.SetSettings("0,N,8,1"));
         QVERIFY(port.SetSettings(" 19200, n,8 ,2") && port.SetPortNumber(1) && port.Open());
         QVERIFY(!port.Open() && !port.SetPortNumber(2)); // not while open
 
         termios now{};
         QCOMPARE(tcgetattr(pty.Slave(), &now), 0);
-        // A pseudo-terminal keeps the speed and the stop bits, never parity or 7 bits.
+        // A pseudo-terminal keeps the speed and the stop bits, never parity or 7 bits: those as read.
+        QCOMPARE(ParseLineSettings("4800,e,7,1.5"), std::optional(LineSettings{4800, QSerialPort::EvenParity, QSerialPort::Data7, QSerialPort::OneAndHalfStop}));
         QVERIFY(cfgetospeed(&now) == B19200 && (now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)) == (CS8 | CSTOPB)); // no handshake
         QVERIFY(!(now.c_lflag & (ICANON | ECHO | ISIG)) && !(now.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF)) && !(now.c_oflag & OPOST)); // raw
 
