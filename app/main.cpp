@@ -203,8 +203,6 @@ int main(int argc, char *argv[])
 {
     const bool outputOpen = GuardStandardStreams();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QLatin1StringView(ApplicationName));
-    QCoreApplication::setApplicationVersion(QLatin1StringView(ApplicationVersion));
 
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());

@@ -275,6 +275,5 @@ void ReceivedFile::KeepAsIncomplete()
         return; // not made yet: nothing to keep
     ::fsync(m_descriptor);
     const QByteArray tail = QByteArray(PrintoutArchive::IncompleteMark) + ".bin";
-    if (ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail).error == 0)
-        ::close(m_descriptor.exchange(-1));
+    ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail); // the descriptor goes with the process
 }

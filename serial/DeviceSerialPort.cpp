@@ -86,8 +86,7 @@ bool DeviceSerialPort::Open()
     m_port.setReadBufferSize(ReadBufferBytes);
     ApplySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openError = ClassifyOpenError(path, m_port.error(), m_port.errorString());
-        m_port.clearError();
+        m_openError = ClassifyOpenError(path, m_port.error(), m_port.errorString()); // the next open clears it
         return false;
     }
     // Terminal programs that do not look at lock files take this lock instead.

@@ -290,6 +290,7 @@ private slots:
     void namesNeverCollide()
     {
         QFETCH(bool, refuseToReplace);
+        const auto noneLeftOpen = qScopeGuard([open = QDir("/proc/self/fd").count()] { QCOMPARE(QDir("/proc/self/fd").count(), open); });
         renameCanRefuseToReplace = refuseToReplace;
         const auto restore = qScopeGuard([] { renameCanRefuseToReplace = true; });
         QTemporaryDir dir;

@@ -84,6 +84,7 @@ private slots:
         const ListEntries line = Printout::RenderPrintout(QByteArray(1 << 20, 'z'), [&pumps] { ++pumps; });
         QVERIFY(line.size() == 3 && line[0].size() == 24 && line[1].size() == (1 << 20) - 24);
         QVERIFY2(pumps >= 30 && pumps <= 40, qPrintable(QString::number(pumps))); // every 64 Ki, not more often
+        QCOMPARE(Printout::RemoveEscapeSequences("\x1bKxab\x1bKxab"), "abab"); // the rule alone, as the fuzz target checks it
     }
 
     void windows1252AsTheSystemReadsIt()

@@ -119,13 +119,19 @@ private slots:
     {
         QTest::addColumn<CommandLine>("row");
         QTest::newRow("--help, with the statuses the program gives")
-            << CommandLine{{"--help"}, 0, "~  4  die Daten wurden nach 64 MiB abgeschnitten\n  6  der Ausdruck ließ sich nicht auf die "
+            << CommandLine{{"--help"}, 0, "~(Vorgabe 60, 0 wartet\n                         ohne Ende)\n  --no-archive           den Ausdruck nicht im Archiv ablegen\n  -h, --help             diese Hilfe\n  -v, --version          die Version\n\n"
+                                          "Rückgabewerte von --reset:\n  0  der Ausdruck ist vollständig angekommen\n  1  der Automat hat auf zwanzig Anfragen nicht geantwortet\n"
+                                          "  2  falscher Aufruf oder unbekannte Schnittstelle\n  3  die Schnittstelle lässt sich nicht öffnen\n"
+                                          "  4  die Daten wurden nach 64 MiB abgeschnitten\n  6  der Ausdruck ließ sich nicht auf die "
                                           "Standardausgabe schreiben\n  7  die Daten blieben vor ihrem Ende aus (--timeout)\n  129, 130, 131, 143  ", ""};
         QTest::newRow("--version") << CommandLine{{"--version"}, 0, "Zelvorin 1.00\n", ""};
         QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »--bogus«"};
         QTest::newRow("an unknown letter") << CommandLine{{"-x"}, 2, "", "unbekannte Option »-x«"};
         QTest::newRow("--reset without a port") << CommandLine{{"--reset"}, 2, "", "--reset braucht"};
         QTest::newRow("--ports with --reset: no reset") << CommandLine{{"--ports", "--reset", "COM1"}, 2, "", "gehen nicht zusammen"};
+        for (const char *seconds : {"x", "-1", "1000001"})
+            QTest::addRow("--timeout %s", seconds) << CommandLine{{"--reset", "COM1", "--timeout", seconds}, 2, "", "--timeout braucht --reset und eine Zahl"};
+        QTest::newRow("--timeout without --reset") << CommandLine{{"--timeout", "5"}, 2, "", "--timeout braucht --reset"};
         QTest::newRow("an unknown port name") << CommandLine{{"--reset", "COM12"}, 2, "", "»COM12«"};
         QTest::newRow("a port without a device: at once") << CommandLine{{"--reset", "com3"}, 3, "", "COM3 ist keinem Gerät zugeordnet"};
         QTest::newRow("a device that is missing")
