@@ -48,7 +48,6 @@ int main(int argc, char *argv[])
     InstallQtGerman(qtGerman);
 
     QApplication::setApplicationName(QLatin1StringView(ApplicationName));
-    QApplication::setApplicationVersion(QLatin1StringView(ApplicationVersion));
     QApplication::setDesktopFileName(QLatin1StringView(DesktopFileName));
     QIcon icon;
     for (const char *size : {"16", "32", "48"})

@@ -230,7 +230,6 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
         ::unlink(m_workingPath.constData());
         m_descriptor = descriptor;
         m_workingPath = path;
-        m_error = 0;
     }
     if (::fsync(m_descriptor) != 0)
         return Failure(wanted, errno);

@@ -51,14 +51,12 @@ qsizetype RemoveEscapeSequencesInPlace(char *data, qsizetype size, const Pump &p
     // of the repeated rule holds.
     qsizetype kept = 0;
     bool pending = false;
-    bool removed = false;
     qsizetype untilPump = PumpEveryBytes;
     for (qsizetype i = 0; i < size; ++i) {
         const char c = data[i];
         if (pending) {
             kept -= 2;
             pending = false;
-            removed = true;
         } else {
             pending = IsEscapeLetter(c) && kept > 0 && data[kept - 1] == Esc;
             data[kept++] = c;
@@ -69,12 +67,8 @@ qsizetype RemoveEscapeSequencesInPlace(char *data, qsizetype size, const Pump &p
                 pump();
         }
     }
-    if (pending) { // the data ended inside a sequence: drop what there is of it
+    if (pending) // the data ended inside a sequence: drop what there is of it
         kept -= 2;
-        removed = true;
-    }
-    if (pump && removed)
-        pump();
     return kept;
 }
 

@@ -24,7 +24,6 @@ void SendSynAndKeep()
 {
     if (!g_pending.armed)
         return;
-    g_pending.armed = false;
     const char syn = ResetProtocol::Syn; // without a port, both fail harmlessly
     [[maybe_unused]] const ssize_t written = ::write(g_pending.port, &syn, 1);
     ::tcdrain(g_pending.port);
