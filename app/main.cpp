@@ -157,19 +157,18 @@ QByteArray RawOptionValue(int argc, char *argv[], const QByteArray &option)
     return QByteArray();
 }
 
-// Whether standard output is open. A closed standard error gets /dev/null:
-// else its number goes to the next file opened, and the status lines would
-// go into the serial port or the archive.
+// Whether standard output is open. Closed standard streams get /dev/null:
+// else their numbers go to the next files opened, and a status line or the
+// printout would go into the serial port or the archive.
 bool GuardStandardStreams()
 {
-    if (::fcntl(STDERR_FILENO, F_GETFD) < 0) {
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (null != STDERR_FILENO) { // a lower number was free too
-            ::dup2(null, STDERR_FILENO);
-            ::close(null);
-        }
-    }
-    return ::fcntl(STDOUT_FILENO, F_GETFD) >= 0;
+    const bool outputOpen = ::fcntl(STDOUT_FILENO, F_GETFD) >= 0;
+    int null = ::open("/dev/null", O_RDWR);
+    while (null >= 0 && null < STDERR_FILENO)
+        null = ::open("/dev/null", O_RDWR);
+    if (null > STDERR_FILENO)
+        ::close(null);
+    return outputOpen;
 }
 
 // Printouts that a killed run left half-written are kept before anything else happens.

@@ -89,7 +89,7 @@ namespace ArchiveFiles {
 struct Claimed
 {
     QByteArray base;
-    int error = 0;
+    int error{};
 };
 Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem, const QByteArray &tail);
 // The folder and those above it, made where missing; 0 or an error number.

@@ -11,7 +11,7 @@ struct DeviceAccess
 {
     QString owner;
     QString group;
-    uint mode = 0; // permission bits, e.g. 0660
+    uint mode{}; // permission bits, e.g. 0660
 };
 
 // Why a device did not open and what to do about it, in German.

@@ -99,6 +99,10 @@ class TestExchange : public QObject
     Q_OBJECT
 
 private slots:
+    // As for a program started with standard input closed: descriptor 0 is
+    // handed out like any other.
+    void initTestCase() { ::close(STDIN_FILENO); }
+
     // The waits of a reset sleep until something happens, and a pass that
     // only looks does not sleep at all.
     void pumpWaitsOnlyWhenAsked()

@@ -169,8 +169,8 @@ private slots:
             << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
-        QTest::newRow("standard output and error closed: its own status, no status line on the wire")
-            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >&- 2>&-"};
+        QTest::newRow("standard input, output and error closed: its own status, nothing but the exchange on the wire")
+            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" <&- >&- 2>&-"};
         QTest::newRow("standard output on a full disk: its own status, and why")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
         QTest::newRow("a slow machine that keeps sending: no time limit")
