@@ -82,7 +82,6 @@ bool DeviceSerialPort::Open()
         return false;
     }
     m_port.setPortName(QFile::decodeName(path));
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.setReadBufferSize(ReadBufferBytes);
     ApplySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {

@@ -80,6 +80,7 @@ struct CommandLine
     int status;
     QByteArray out; // all of standard output, or a part after "~"
     QString err;    // a part of standard error
+    QString program = ZELVORIN_APP_PATH;
 };
 
 struct Reset
@@ -137,6 +138,8 @@ private slots:
         QTest::newRow("a device that is missing")
             << CommandLine{{"--reset", "ttyZZ9"}, 3, "", "(/dev/ttyZZ9) lässt sich nicht öffnen: das Gerät gibt es nicht."};
         QTest::newRow("the window without a display") << CommandLine{{}, 5, "", "braucht eine grafische Sitzung"};
+        QTest::newRow("the window missing from beside the program")
+            << CommandLine{{}, 127, "", "das Fenster (zelvorin-window) lässt sich nicht starten", m_forAnyone.filePath("zelvorin")};
         QTest::newRow("--ports as the window numbers them")
             << CommandLine{{"--ports"}, 0, "COM1: %1 (festgelegt durch ZELVORIN_COM1): lässt sich öffnen\nCOM2: kein Gerät\nCOM3: kein Gerät\n"
                                            "COM4: kein Gerät\nCOM5: kein Gerät\nCOM6: kein Gerät\nCOM7: kein Gerät\nCOM8: kein Gerät\nCOM9: kein Gerät\n", ""};
@@ -147,7 +150,7 @@ private slots:
         Pty pty(true);
         QTemporaryDir archive;
         Program program;
-        program.Start(row.arguments, pty.SlavePath(), archive.path());
+        program.Start(row.arguments, pty.SlavePath(), archive.path(), row.program);
         QCOMPARE(program.Wait(), row.status);
         row.out.replace("%1", pty.SlavePath());
         QVERIFY2(row.out.startsWith('~') ? program.out.contains(row.out.mid(1)) : program.out == row.out, program.out.constData());
@@ -167,6 +170,8 @@ private slots:
             QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("kill -9 in the data phase: the next start keeps what arrived")
             << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
+        QTest::newRow("an archive that cannot be made: the printout all the same, and why it was not kept")
+            << Reset{com1, S::Normal, 0, 0, {}, 0, "ZELVORIN_ARCHIVE=/dev/null/A exec \"$@\""};
         QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
             << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
         QTest::newRow("standard input, output and error closed: its own status, nothing but the exchange on the wire")
@@ -224,6 +229,7 @@ private slots:
         QVERIFY(row.status != 4 || program.err.contains("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
         QVERIFY(!row.shell.contains("full") || program.err.contains("schreiben (der Datenträger ist voll). Er liegt im Archiv: "));
         QVERIFY(row.status != 7 || program.err.contains("zelvorin: 1 s lang kamen keine Daten mehr.\n"));
+        QVERIFY(!row.shell.contains("/dev/null/A") || program.err.contains("zelvorin: Ausdruck nicht gespeichert: /dev/null/A: "));
         QVERIFY(row.status != 0 && row.status != 6 || line.Received() == "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16"); // nothing else
         if (row.status == 0) {
             // On the wire with the real timers: half a second between polls, the
