@@ -9,6 +9,7 @@
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutPages.h"
 #include "printout/PrintoutRenderer.h"
+#include "serial/DeviceSerialPort.h"
 #include "tools/PtyMachine.h"
 
 #include <QAccessible>
@@ -137,6 +138,8 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto *button = Control<QPushButton>(form, "Command1");
+        DeviceSerialPort other(PtyDirectory({{1, QFile::encodeName(machine.SlavePath())}})); // the window looked at the port, and let it go
+        QVERIFY(other.SetPortNumber(1) && other.Open() && other.Close());
         // The port on offer and chosen, with its device; typed text is taken as typed, never completed.
         auto *combo = Control<QComboBox>(form, "Combo1");
         QCOMPARE(form.SelectorText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(), "COM1: " + machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
