@@ -7,8 +7,9 @@
 #include <QStandardPaths>
 
 #include <dirent.h>
-#include <optional>
 #include <fcntl.h>
+#include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
