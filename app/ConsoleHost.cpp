@@ -37,7 +37,8 @@ int ConsoleHost::Run()
     m_port.SetPortNumber(m_number);
     if (!m_port.Open()) {
         const std::optional<PortDevice> device = m_port.Directory().Device(m_number);
-        const QString why = device ? PortDiagnostic(ResetRecord::PortLabel(m_portName, DevicePath()), *device, m_port.LastOpenError())
+        const QString why = device ? PortDiagnostic(ResetRecord::PortLabel(m_portName, DevicePath()), *device,
+                                                    m_port.LastOpenError())
                                    : QStringLiteral("zelvorin: %1 ist keinem Gerät zugeordnet.").arg(m_portName);
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return CannotOpen;
@@ -69,11 +70,12 @@ bool ConsoleHost::Print(const ResetRecord &record)
     QByteArray text;
     record.lines.ForEach([&text](QStringView line) { text += line.toUtf8() + '\n'; });
     const bool written = m_outputOpen && std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size())
-        && std::fflush(stdout) == 0;
+                         && std::fflush(stdout) == 0;
     if (written)
         return true;
-    const QString where = record.archive.textPath.isEmpty() ? QString()
-                                                            : QStringLiteral(" Er liegt im Archiv: %1").arg(record.archive.textPath);
+    const QString where = record.archive.textPath.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" Er liegt im Archiv: %1").arg(record.archive.textPath);
     const QString why = m_outputOpen ? ArchiveFiles::GermanReason(errno) : QStringLiteral("sie ist geschlossen");
     std::fprintf(stderr, "zelvorin: Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben (%s).%s\n",
                  qPrintable(why), qPrintable(where));

@@ -28,8 +28,8 @@ public:
 
     // `portName` as the user gave it; `timeoutSeconds` 0 waits for ever;
     // `outputOpen` false when standard output was closed at the start.
-    ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive,
-                int timeoutSeconds, bool outputOpen);
+    ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive, int timeoutSeconds,
+                bool outputOpen);
 
     // Runs the reset; returns the program's exit status. SIGINT, SIGTERM,
     // SIGHUP and SIGQUIT work as a close request: a reset they cut short

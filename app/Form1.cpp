@@ -27,9 +27,9 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
-#include <QShowEvent>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QStandardPaths>
 #include <QStyleOptionViewItem>
 #include <QUrl>
@@ -117,17 +117,15 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     Label5 = MakeLabel(QStringLiteral("Wenn der Ausdruck nicht innerhalb von ca. 30 Sekunden angezeigt "
                                       "wird, wird das vermutlich nichts mehr."),
                        page);
-    Label6 = MakeLabel(
-        QStringLiteral("Mögliche Fehlerursachen: War die richtige COM-Schnittstelle eingestellt? Nach "
-                       "mehreren Versuchen blockiert der Automat oft, dann den einmal Aus- und wieder "
-                       "Anschalten. Manche Bergmann-Crown Geräte erlauben ein erneutes Löschen (wenn "
-                       "es eben bereits erfolgreich war) erst wieder nach einer Stunde."),
-        page);
-    Label4 = MakeLabel(
-        QStringLiteral("Wenn die \"Rückstellen\"-Taste aktiv ist, kann damit sofort ein neuer Versuch "
-                       "gestartet werden. Sonst das Programm abbrechen durch Schließen des  Fensters "
-                       "über X oben rechts und danach ggf. das Programm neu starten."),
-        page);
+    Label6 = MakeLabel(QStringLiteral("Mögliche Fehlerursachen: War die richtige COM-Schnittstelle eingestellt? Nach "
+                                      "mehreren Versuchen blockiert der Automat oft, dann den einmal Aus- und wieder "
+                                      "Anschalten. Manche Bergmann-Crown Geräte erlauben ein erneutes Löschen (wenn "
+                                      "es eben bereits erfolgreich war) erst wieder nach einer Stunde."),
+                       page);
+    Label4 = MakeLabel(QStringLiteral("Wenn die \"Rückstellen\"-Taste aktiv ist, kann damit sofort ein neuer Versuch "
+                                      "gestartet werden. Sonst das Programm abbrechen durch Schließen des  Fensters "
+                                      "über X oben rechts und danach ggf. das Programm neu starten."),
+                       page);
     Label8 = MakeLabel(QStringLiteral("Neuere Versionen: beim Zelvorin-Projekt"), page);
     StatusLine = MakeLabel(QString(), page);
     StatusLine->setAccessibleName(QStringLiteral("Status"));
@@ -143,7 +141,8 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     List1->installEventFilter(this);
     List1->setContextMenuPolicy(Qt::CustomContextMenu);
     // Scrolling lays the whole list out: once per batch of new rows.
-    connect(&m_list, &QAbstractItemModel::rowsInserted, List1, &QAbstractItemView::scrollToBottom, Qt::QueuedConnection);
+    connect(&m_list, &QAbstractItemModel::rowsInserted, List1, &QAbstractItemView::scrollToBottom,
+            Qt::QueuedConnection);
     connect(List1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &where) { ShowListMenu(List1->viewport()->mapToGlobal(where)); });
     BuildListMenu();
@@ -160,13 +159,12 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
 
     // What loading the window does: the caption, then the ports on offer.
     setWindowTitle(QStringLiteral("%1 %2 – ein Werkzeug des Zelvorin-Projekts")
-                       .arg(QLatin1StringView(ApplicationName), QLatin1StringView(ApplicationVersion)));
+                           .arg(QLatin1StringView(ApplicationName), QLatin1StringView(ApplicationVersion)));
     // The window stays silent about ports that do not open; the terminal says why.
-    ScanPorts(MSComm1, MSComm1.Directory(), *this,
-              [](int number, const PortDevice &device, const OpenError &error) {
-                  const QString port = QStringLiteral("COM%1 (%2)").arg(number).arg(device.ShownPath());
-                  std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(port, device, error)));
-              });
+    ScanPorts(MSComm1, MSComm1.Directory(), *this, [](int number, const PortDevice &device, const OpenError &error) {
+        const QString port = QStringLiteral("COM%1 (%2)").arg(number).arg(device.ShownPath());
+        std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(port, device, error)));
+    });
     Command1->setFocus();
 }
 
@@ -179,12 +177,12 @@ void Form1::LayOutControls()
         const char *name;
         Twips box;
     } controls[] = {
-        {Label2, "Label2", {480, 480, 3255, 255}},      {Label1, "Label1", {480, 840, 3015, 255}},
-        {Combo1, "Combo1", {600, 1200, 1095, 315}},     {Label3, "Label3", {480, 1680, 2655, 375}},
-        {Command1, "Command1", {600, 2040, 3015, 495}}, {Label5, "Label5", {480, 3360, 3255, 615}},
-        {Label6, "Label6", {480, 4080, 3255, 1695}},    {Label4, "Label4", {480, 5760, 3255, 1335}},
-        {Label8, "Label8", {480, 7200, 3375, 255}},     {List1, "List1", {4080, 360, 3495, 7080}},
-        {StatusLine, "StatusLine", {480, 2640, 3255, 615}},
+            {Label2, "Label2", {480, 480, 3255, 255}},          {Label1, "Label1", {480, 840, 3015, 255}},
+            {Combo1, "Combo1", {600, 1200, 1095, 315}},         {Label3, "Label3", {480, 1680, 2655, 375}},
+            {Command1, "Command1", {600, 2040, 3015, 495}},     {Label5, "Label5", {480, 3360, 3255, 615}},
+            {Label6, "Label6", {480, 4080, 3255, 1695}},        {Label4, "Label4", {480, 5760, 3255, 1335}},
+            {Label8, "Label8", {480, 7200, 3375, 255}},         {List1, "List1", {4080, 360, 3495, 7080}},
+            {StatusLine, "StatusLine", {480, 2640, 3255, 615}},
     };
 
     // The geometry was drawn for a narrower font than most desktops use. Rather
@@ -195,7 +193,8 @@ void Form1::LayOutControls()
     const auto allFit = [&](double scale) {
         for (const auto &[widget, name, box] : controls) {
             const auto *label = qobject_cast<QLabel *>(widget);
-            if (label && label != StatusLine && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
+            if (label && label != StatusLine
+                && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
                 return false;
             if (widget == List1 && ToPixels(box.width, scale) < listNeeds)
                 return false;
@@ -307,13 +306,13 @@ QString Form1::PrintoutText() const
 QString Form1::PageHeader() const
 {
     return QStringLiteral("Zelvorin – Ausdruck vom %1, %2")
-        .arg(m_latestPrintout->began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), m_latestPrintout->portName);
+            .arg(m_latestPrintout->began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), m_latestPrintout->portName);
 }
 
 QString Form1::AskForFile(const QString &title, const QString &suffix, const QString &filter)
 {
     const QString proposed = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                 .filePath(m_latestPrintout->fileBase + suffix);
+                                     .filePath(m_latestPrintout->fileBase + suffix);
     return QFileDialog::getSaveFileName(this, title, proposed, filter);
 }
 
@@ -423,7 +422,8 @@ QString Form1::PortName() const
 
 QString Form1::DevicePath() const
 {
-    const std::optional<PortDevice> device = MSComm1.Directory().Device(ResetProtocol::PortNumberOf(Combo1->currentText()));
+    const std::optional<PortDevice> device = MSComm1.Directory().Device(
+            ResetProtocol::PortNumberOf(Combo1->currentText()));
     return device ? device->ShownPath() : QString();
 }
 
@@ -479,7 +479,8 @@ void Form1::CopyPrintout(int keyCode)
         const Printout::Copy copy = copying->result();
         // Blank lines alone would only destroy what the user copied before.
         if (!copy.hasText) {
-            SetStatus(QStringLiteral("Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie war"));
+            SetStatus(QStringLiteral(
+                    "Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie war"));
             return;
         }
         QClipboard *clipboard = QGuiApplication::clipboard();

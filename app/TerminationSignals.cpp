@@ -35,7 +35,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
         while (::read(g_pipe[0], &byte, 1) == 1)
             emit Received(byte);
     });
-    struct sigaction action{};
+    struct sigaction action
+    {};
     action.sa_handler = OnSignal;
     action.sa_flags = SA_RESTART; // and an empty mask, from the zeroed start
     for (const int signal : Handled)

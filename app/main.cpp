@@ -29,8 +29,8 @@ namespace {
 QString HelpText()
 {
     const QString signalStatuses = QStringList{QString::number(128 + SIGHUP), QString::number(128 + SIGINT),
-                                        QString::number(128 + SIGQUIT), QString::number(128 + SIGTERM)}
-                                .join(QStringLiteral(", "));
+                                               QString::number(128 + SIGQUIT), QString::number(128 + SIGTERM)}
+                                           .join(QStringLiteral(", "));
     return QStringLiteral(R"(Aufruf: zelvorin [--no-archive]
        zelvorin --ports
        zelvorin --reset SCHNITTSTELLE [--timeout SEKUNDEN] [--no-archive]
@@ -66,16 +66,16 @@ Rückgabewerte von --reset:
 Umgebung: ZELVORIN_COM1 bis ZELVORIN_COM9 legen die Geräte fest,
 ZELVORIN_ARCHIVE den Archivordner. Mehr in zelvorin(1).
 )")
-        .arg(ConsoleHost::DefaultTimeoutSeconds)
-        .arg(ConsoleHost::Printed)
-        .arg(ConsoleHost::NoAnswer)
-        .arg(ConsoleHost::BadUsage)
-        .arg(ConsoleHost::CannotOpen)
-        .arg(ConsoleHost::CutOff)
-        .arg(ResetProtocol::RxLimitBytes >> 20)
-        .arg(ConsoleHost::OutputFailed)
-        .arg(ConsoleHost::TimedOut)
-        .arg(signalStatuses);
+            .arg(ConsoleHost::DefaultTimeoutSeconds)
+            .arg(ConsoleHost::Printed)
+            .arg(ConsoleHost::NoAnswer)
+            .arg(ConsoleHost::BadUsage)
+            .arg(ConsoleHost::CannotOpen)
+            .arg(ConsoleHost::CutOff)
+            .arg(ResetProtocol::RxLimitBytes >> 20)
+            .arg(ConsoleHost::OutputFailed)
+            .arg(ConsoleHost::TimedOut)
+            .arg(signalStatuses);
 }
 
 int UsageError(const QString &message)
@@ -112,8 +112,9 @@ int ListPorts()
             if (!device->description.isEmpty())
                 line += QStringLiteral(" (%1)").arg(device->description);
             line += QStringLiteral(": ")
-                + (offered.entries.contains(QStringLiteral("COM%1").arg(number)) ? QStringLiteral("lässt sich öffnen")
-                                                                                  : problems.value(number));
+                    + (offered.entries.contains(QStringLiteral("COM%1").arg(number))
+                               ? QStringLiteral("lässt sich öffnen")
+                               : problems.value(number));
         }
         std::printf("%s\n", line.toUtf8().constData());
     }
@@ -123,17 +124,17 @@ int ListPorts()
 int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSeconds, bool outputOpen)
 {
     const PrintoutArchive archive(noArchive ? QByteArray() : PrintoutArchive::FolderFromEnvironment());
-    static const QRegularExpression comPort(QStringLiteral("^COM([1-9])$"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression comPort(QStringLiteral("^COM([1-9])$"), QRegularExpression::CaseInsensitiveOption);
     const QString shown = QFile::decodeName(name);
     if (const QRegularExpressionMatch match = comPort.match(shown); match.hasMatch()) {
         const auto number = static_cast<int16_t>(match.captured(1).toInt());
-        return ConsoleHost(PortDirectory::FromSystem(), number, shown.toUpper(), archive, timeoutSeconds, outputOpen).Run();
+        return ConsoleHost(PortDirectory::FromSystem(), number, shown.toUpper(), archive, timeoutSeconds, outputOpen)
+                .Run();
     }
     if (name.isEmpty() || shown.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
         return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; erlaubt sind COM1 bis COM9 oder ein "
                                          "Gerätepfad wie /dev/ttyUSB0.")
-                              .arg(shown));
+                                  .arg(shown));
     // A device path, taken byte for byte: it stands in for COM1.
     const QByteArray path = PortDirectory::ResolvePath(name);
     PortDirectory directory;
@@ -175,7 +176,8 @@ bool GuardStandardStreams()
 void KeepAbandonedPrintouts()
 {
     for (const QString &path : PrintoutArchive(PrintoutArchive::FolderFromEnvironment()).KeepAbandoned())
-        std::fprintf(stderr, "zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: %s\n", qPrintable(path));
+        std::fprintf(stderr, "zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: %s\n",
+                     qPrintable(path));
 }
 
 // The window is a program of its own, so that the command line never loads
@@ -214,10 +216,11 @@ int main(int argc, char *argv[])
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
             return UsageError(QStringLiteral("unbekannte Option »%1%2«.")
-                                  .arg(parser.unknownOptionNames().first().size() == 1 ? "-" : "--", parser.unknownOptionNames().first()));
+                                      .arg(parser.unknownOptionNames().first().size() == 1 ? "-" : "--",
+                                           parser.unknownOptionNames().first()));
         return UsageError(parser.errorText().contains(QLatin1StringView("timeout"))
-                              ? QStringLiteral("--timeout braucht eine Zahl von Sekunden, z. B. --timeout 60.")
-                              : QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
+                                  ? QStringLiteral("--timeout braucht eine Zahl von Sekunden, z. B. --timeout 60.")
+                                  : QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
     }
     if (!parser.positionalArguments().isEmpty())
         return UsageError(QStringLiteral("unerwartetes Argument »%1«.").arg(parser.positionalArguments().first()));
@@ -239,14 +242,16 @@ int main(int argc, char *argv[])
         bool number = false;
         timeoutSeconds = parser.value(timeout).toInt(&number);
         if (!number || timeoutSeconds < 0 || timeoutSeconds > ConsoleHost::MaxTimeoutSeconds || !parser.isSet(reset))
-            return UsageError(QStringLiteral("--timeout braucht --reset und eine Zahl von Sekunden von 0 bis %1.").arg(ConsoleHost::MaxTimeoutSeconds));
+            return UsageError(QStringLiteral("--timeout braucht --reset und eine Zahl von Sekunden von 0 bis %1.")
+                                      .arg(ConsoleHost::MaxTimeoutSeconds));
     }
 
     KeepAbandonedPrintouts();
     if (parser.isSet(ports))
         return ListPorts();
     if (parser.isSet(reset))
-        return ResetOnCommandLine(RawOptionValue(argc, argv, "--reset"), parser.isSet(noArchive), timeoutSeconds, outputOpen);
+        return ResetOnCommandLine(RawOptionValue(argc, argv, "--reset"), parser.isSet(noArchive), timeoutSeconds,
+                                  outputOpen);
     if (parser.isSet(noArchive))
         qputenv(PrintoutArchive::FolderVariable, QByteArray());
     return StartWindow(argv);

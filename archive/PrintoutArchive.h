@@ -22,7 +22,9 @@ public:
     // The folder in the file system's own bytes, which need not be UTF-8. An
     // empty folder keeps nothing.
     explicit PrintoutArchive(QByteArray folder = QByteArray());
-    explicit PrintoutArchive(const QString &folder) : PrintoutArchive(QFile::encodeName(folder)) {}
+    explicit PrintoutArchive(const QString &folder)
+        : PrintoutArchive(QFile::encodeName(folder))
+    {}
     // ZELVORIN_ARCHIVE when it is set (empty: nothing is kept), else the
     // folder "Ausdrucke" in the user's application data.
     static QByteArray FolderFromEnvironment();

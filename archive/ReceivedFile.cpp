@@ -69,7 +69,8 @@ namespace {
 
 // A new locked file in `folder`, hidden, named after the stem, into
 // `descriptor` and `path`: 0, or why it could not be made.
-int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char *mark, int &descriptor, QByteArray &path)
+int CreateWorkingFile(const QByteArray &folder, const QString &stem, const char *mark, int &descriptor,
+                      QByteArray &path)
 {
     QByteArray name = folder + "/." + QFile::encodeName(stem) + mark + "XXXXXX";
     descriptor = ::mkostemp(name.data(), O_CLOEXEC | O_APPEND);
@@ -148,8 +149,7 @@ ReceivedFile::ReceivedFile(const PrintoutArchive &archive, const QString &stem)
     : m_folder(archive.FolderPath())
     , m_stem(stem)
     , m_writer(&ReceivedFile::WriteAsTheyCome, this)
-{
-}
+{}
 
 ReceivedFile::~ReceivedFile()
 {
@@ -209,7 +209,8 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     FinishWriting();
     const QByteArray tail = QByteArray(Mark(ending)) + ".bin";
     const QString wanted = QFile::decodeName(m_folder + '/' + QFile::encodeName(m_stem) + tail);
-    struct stat folder{};
+    struct stat folder
+    {};
     if (m_descriptor < 0 && (::stat(m_folder.constData(), &folder) != 0 || !S_ISDIR(folder.st_mode)))
         return Failure(QFile::decodeName(m_folder), m_error);
 
@@ -233,7 +234,8 @@ ArchiveOutcome ReceivedFile::KeepBytes(const QByteArray &received, Ending ending
     }
     if (::fsync(m_descriptor) != 0)
         return Failure(wanted, errno);
-    const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail);
+    const ArchiveFiles::Claimed claimed = ArchiveFiles::MoveToFreeName(m_folder, m_workingPath,
+                                                                       QFile::encodeName(m_stem), tail);
     if (claimed.error != 0)
         return Failure(wanted, claimed.error);
     m_base = QFile::decodeName(claimed.base);
@@ -274,5 +276,6 @@ void ReceivedFile::KeepAsIncomplete()
         return; // not made yet: nothing to keep
     ::fsync(m_descriptor);
     const QByteArray tail = QByteArray(PrintoutArchive::IncompleteMark) + ".bin";
-    ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem), tail); // the descriptor goes with the process
+    ArchiveFiles::MoveToFreeName(m_folder, m_workingPath, QFile::encodeName(m_stem),
+                                 tail); // the descriptor goes with the process
 }

@@ -74,7 +74,7 @@ private:
     QString m_base;
     QByteArray m_workingPath;
     std::atomic<int> m_descriptor = -1; // set by the writer once the file is made
-    int m_error{}; // the first failure of the writer
+    int m_error{};                      // the first failure of the writer
     std::mutex m_mutex;
     std::condition_variable m_wake;
     QList<QByteArray> m_queue; // bytes not written yet
@@ -91,7 +91,8 @@ struct Claimed
     QByteArray base;
     int error{};
 };
-Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem, const QByteArray &tail);
+Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem,
+                       const QByteArray &tail);
 // The folder and those above it, made where missing; 0 or an error number.
 int MakeFolders(const QByteArray &folder);
 // The reason for a failure to write (an errno), in German.

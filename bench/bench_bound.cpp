@@ -113,20 +113,24 @@ void AtTheBound(const QString &kind, const QTemporaryDir &dir)
         QGuiApplication::clipboard()->clear();
         QTest::keyRelease(form.findChild<QListView *>(QStringLiteral("List1")), Qt::Key_C);
         // Blank lines alone are not copied: the status line says so instead.
-        const bool copied = QTest::qWaitFor([&form] {
-            return !QGuiApplication::clipboard()->text().isEmpty() || form.StatusText().startsWith(QLatin1StringView("Nichts kopiert"));
-        }, 60000);
+        const bool copied = QTest::qWaitFor(
+                [&form] {
+                    return !QGuiApplication::clipboard()->text().isEmpty()
+                           || form.StatusText().startsWith(QLatin1StringView("Nichts kopiert"));
+                },
+                60000);
         const qint64 copyMs = clock.elapsed();
         if (!copied)
             std::printf("%s: the copy did not arrive within a minute\n", qPrintable(kind));
         const qint64 copyWorst = stalls.TakeWorstMs();
         // What the list keeps: its characters, and a 32-bit end for each entry.
         const double listBytes = form.Entries().Characters() * double(sizeof(QChar)) + form.Entries().size() * 4.0;
-        std::printf("%-10s %9lld entries, list storage %.0f MB (%.1f times the bound); reset %6lld ms, longest stall %4lld ms, "
+        std::printf("%-10s %9lld entries, list storage %.0f MB (%.1f times the bound); reset %6lld ms, longest stall "
+                    "%4lld ms, "
                     "peak memory %s; copy %5lld ms, longest stall %4lld ms; peak memory %s (%.1f times the bound)\n",
                     qPrintable(kind), static_cast<long long>(form.Entries().size()), listBytes / 1e6,
-                    listBytes / ResetProtocol::RxLimitBytes, resetMs, resetWorst,
-                    resetPeak.constData(), copyMs, copyWorst, StatusField("VmHWM:").constData(),
+                    listBytes / ResetProtocol::RxLimitBytes, resetMs, resetWorst, resetPeak.constData(), copyMs,
+                    copyWorst, StatusField("VmHWM:").constData(),
                     StatusField("VmHWM:").split(' ').value(0).toDouble() * 1024 / ResetProtocol::RxLimitBytes);
     }
     QGuiApplication::clipboard()->clear(); // the next run's peak is its own

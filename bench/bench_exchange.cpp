@@ -30,7 +30,7 @@ constexpr qsizetype MiB = 1024 * 1024;
 qint64 NowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+            .count();
 }
 
 double CpuSeconds()
@@ -51,7 +51,9 @@ PortDirectory OnlyCom1(const QString &path)
 class SpinningHost final : public ResetHost
 {
 public:
-    explicit SpinningHost(Form1 &form) : m_form(form) {}
+    explicit SpinningHost(Form1 &form)
+        : m_form(form)
+    {}
     MainWindowState &State() override { return m_form.State(); }
     SerialPort &Port() override { return m_form.Port(); }
     const PrintoutArchive &Archive() const override { return m_form.Archive(); }
@@ -82,7 +84,9 @@ public:
         qint64 synReceivedNs = -1;
     };
 
-    explicit MachineThread(SimulatedMachine::Options options) : m_options(std::move(options)) {}
+    explicit MachineThread(SimulatedMachine::Options options)
+        : m_options(std::move(options))
+    {}
 
     QString WaitForPath()
     {

@@ -37,14 +37,13 @@ QByteArray DenseOfSize(qsizetype size)
 
 const QByteArray &Input(int which)
 {
-    static const QByteArray inputs[] = {Realistic(), RealisticOfSize(MiB), RealisticOfSize(4 * MiB),
-                                        DenseOfSize(MiB)};
+    static const QByteArray inputs[] = {Realistic(), RealisticOfSize(MiB), RealisticOfSize(4 * MiB), DenseOfSize(MiB)};
     return inputs[which];
 }
 
 const char *const InputNames[] = {"realistic", "realistic 1 MiB", "realistic 4 MiB", "dense escapes 1 MiB"};
 
-template <typename Work>
+template<typename Work>
 void Measure(benchmark::State &state, Work work)
 {
     const QByteArray &data = Input(static_cast<int>(state.range(0)));

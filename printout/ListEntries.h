@@ -29,7 +29,7 @@ public:
     void Append(const ListEntries &entries);
 
     // Calls `visit` with every entry in order, faster than indexing.
-    template <typename Visit>
+    template<typename Visit>
     void ForEach(Visit visit) const
     {
         for (const Block &block : m_blocks) {

@@ -122,17 +122,17 @@ ListEntries RenderPrintout(QByteArrayView rxBuffer, const Pump &pump)
     // Never more characters than bytes, and about an entry for each line end.
     entries.Reserve(rxBuffer.size(), rxBuffer.count(Cr) + rxBuffer.count(Lf) + 1);
     RenderLines(
-        rxBuffer,
-        [&](QByteArrayView line) {
-            // A line of megabytes is read a slice at a time, with the window's events in between.
-            entries.AppendWindows1252(line.first(std::min(line.size(), BatchCharacters)));
-            for (qsizetype from = BatchCharacters; from < line.size(); from += BatchCharacters) {
-                if (pump)
-                    pump();
-                entries.AppendWindows1252(line.sliced(from, std::min(BatchCharacters, line.size() - from)), true);
-            }
-        },
-        pump);
+            rxBuffer,
+            [&](QByteArrayView line) {
+                // A line of megabytes is read a slice at a time, with the window's events in between.
+                entries.AppendWindows1252(line.first(std::min(line.size(), BatchCharacters)));
+                for (qsizetype from = BatchCharacters; from < line.size(); from += BatchCharacters) {
+                    if (pump)
+                        pump();
+                    entries.AppendWindows1252(line.sliced(from, std::min(BatchCharacters, line.size() - from)), true);
+                }
+            },
+            pump);
     return entries;
 }
 

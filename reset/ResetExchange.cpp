@@ -15,7 +15,6 @@ using namespace ResetProtocol;
 
 namespace {
 
-
 // A failed read counts as nothing received: keeping the previous chunk would
 // append it again and again once a device fails mid-reset.
 void ReadChunk(SerialPort &port, MainWindowState &state)
@@ -41,7 +40,7 @@ void AppendLines(PrintoutList &list, std::initializer_list<const char *> lines)
 
 // Blocks until `work` is done on a thread of its own, while the window keeps
 // answering: it gets a turn every tick.
-template <typename Work>
+template<typename Work>
 auto AwaitWork(ResetHost &host, Work work)
 {
     auto pending = std::async(std::launch::async, std::move(work));
@@ -54,8 +53,9 @@ auto AwaitWork(ResetHost &host, Work work)
 void KeepReceived(ResetHost &host, ResetRecord &record, ReceivedFile *file)
 {
     const ReceivedFile::Ending ending = record.dataEnd == ResetRecord::DataEnd::Syn ? ReceivedFile::Ending::Complete
-        : record.dataEnd == ResetRecord::DataEnd::CutOff                           ? ReceivedFile::Ending::CutOff
-                                                                                   : ReceivedFile::Ending::Incomplete;
+                                        : record.dataEnd == ResetRecord::DataEnd::CutOff
+                                                ? ReceivedFile::Ending::CutOff
+                                                : ReceivedFile::Ending::Incomplete;
     const auto [outcome, copy] = AwaitWork(host, [&record, file, ending] {
         std::pair<ArchiveOutcome, Printout::Copy> kept;
         if (file != nullptr)
@@ -70,8 +70,9 @@ void KeepReceived(ResetHost &host, ResetRecord &record, ReceivedFile *file)
     record.archive = outcome;
     record.hasText = copy.hasText;
     record.fileBase = file != nullptr && !file->Base().isEmpty()
-        ? file->Base()
-        : PrintoutArchive::FileStem(record.began, record.portName) + QLatin1StringView(ReceivedFile::Mark(ending));
+                              ? file->Base()
+                              : PrintoutArchive::FileStem(record.began, record.portName)
+                                        + QLatin1StringView(ReceivedFile::Mark(ending));
     if (outcome.Failed())
         std::fprintf(stderr, "zelvorin: Ausdruck nicht gespeichert: %s\n", qPrintable(outcome.detail));
 }
@@ -150,7 +151,8 @@ ResetRecord RunReset(ResetHost &host)
         if (state.Answered) {
             // From now on every byte reaches the disk as it comes.
             if (record.archiveEnabled) {
-                file = std::make_unique<ReceivedFile>(host.Archive(), PrintoutArchive::FileStem(record.began, record.portName));
+                file = std::make_unique<ReceivedFile>(host.Archive(),
+                                                      PrintoutArchive::FileStem(record.began, record.portName));
                 file->Append(state.RxBuffer);
                 filed = state.RxBuffer.size();
             }
@@ -198,10 +200,10 @@ ResetRecord RunReset(ResetHost &host)
     if (file)
         file->Append(QByteArrayView(state.RxBuffer).sliced(filed));
     record.received = state.RxBuffer;
-    record.dataEnd = !record.answered ? ResetRecord::DataEnd::None
-        : state.DataEnded             ? ResetRecord::DataEnd::Syn
-        : cutOff                      ? ResetRecord::DataEnd::CutOff
-                                      : ResetRecord::DataEnd::Stopped;
+    record.dataEnd = !record.answered  ? ResetRecord::DataEnd::None
+                     : state.DataEnded ? ResetRecord::DataEnd::Syn
+                     : cutOff          ? ResetRecord::DataEnd::CutOff
+                                       : ResetRecord::DataEnd::Stopped;
     host.PumpEvents();
     AppendLines(host, {"*** Sende 22"});
     if (cutOff)
@@ -222,7 +224,7 @@ ResetRecord RunReset(ResetHost &host)
         host.AppendPrintout(record.lines);
         if (record.archive.Failed())
             host.AppendLine(QStringLiteral("*** Ausdruck nicht gespeichert: %1: %2")
-                                .arg(QFileInfo(record.archive.failedPath).fileName(), record.archive.reason));
+                                    .arg(QFileInfo(record.archive.failedPath).fileName(), record.archive.reason));
     }
 
     if (state.Attempts == PollLimit && !record.answered)

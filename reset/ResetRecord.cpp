@@ -13,10 +13,12 @@ QString ResetRecord::PortLabel(const QString &portName, const QString &device)
 QString ResetRecord::Summary() const
 {
     if (!answered)
-        return (cutShort ? QStringLiteral("%1: abgebrochen, bevor der Automat antwortete") : QStringLiteral("%1: Automat antwortet nicht"))
-            .arg(PortLabel(portName, device));
+        return (cutShort ? QStringLiteral("%1: abgebrochen, bevor der Automat antwortete")
+                         : QStringLiteral("%1: Automat antwortet nicht"))
+                .arg(PortLabel(portName, device));
     if (archive.Failed())
-        return QStringLiteral("Ausdruck nicht gespeichert: %1: %2").arg(QFileInfo(archive.failedPath).fileName(), archive.reason);
+        return QStringLiteral("Ausdruck nicht gespeichert: %1: %2")
+                .arg(QFileInfo(archive.failedPath).fileName(), archive.reason);
     const QString kept = QFileInfo(archive.textPath.isEmpty() ? archive.binPath : archive.textPath).fileName();
     switch (dataEnd) {
     case DataEnd::Syn:

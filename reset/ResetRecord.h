@@ -19,16 +19,16 @@ struct ResetRecord
         Stopped, // a close, a signal or a time limit ended it early, or the answer came to the last poll
     };
 
-    QString portName;   // as the user named it: "COM1", or a device path
-    QString device;     // the device behind it, as people read it; may be empty
+    QString portName; // as the user named it: "COM1", or a device path
+    QString device;   // the device behind it, as people read it; may be empty
     QDateTime began;
-    QString fileBase;   // the printout's file names without their ending
+    QString fileBase; // the printout's file names without their ending
     bool answered{};
     bool cutShort{}; // a close, a signal or a time limit came before the data was in
     DataEnd dataEnd = DataEnd::None;
     QByteArray received;
-    ListEntries lines;   // the printout's list entries; none when it was not shown
-    bool hasText{}; // some that the C key copies hold more than blanks
+    ListEntries lines; // the printout's list entries; none when it was not shown
+    bool hasText{};    // some that the C key copies hold more than blanks
     bool archiveEnabled{};
     ArchiveOutcome archive;
 

@@ -77,8 +77,9 @@ bool DeviceSerialPort::Open()
     // one, and the lock file then matches other programs' for the same device.
     const QByteArray path = PortDirectory::CanonicalPath(device->path);
     if (QFile::encodeName(QFile::decodeName(path)) != path || !LockFileNameFits(path)) {
-        m_openError = {OpenError::Kind::Other,
-                       QStringLiteral("der Pfad des Geräts ist zu lang oder kein UTF-8: %1").arg(QFile::decodeName(path))};
+        m_openError = {
+                OpenError::Kind::Other,
+                QStringLiteral("der Pfad des Geräts ist zu lang oder kein UTF-8: %1").arg(QFile::decodeName(path))};
         return false;
     }
     m_port.setPortName(QFile::decodeName(path));
@@ -183,7 +184,7 @@ bool DeviceSerialPort::Discard()
 void DeviceSerialPort::OnError(QSerialPort::SerialPortError error)
 {
     const bool deviceFailed = error == QSerialPort::ResourceError || error == QSerialPort::ReadError
-        || error == QSerialPort::WriteError;
+                              || error == QSerialPort::WriteError;
     if (!deviceFailed || !m_port.isOpen() || m_lost)
         return;
     // A dead device stays readable to poll() forever; left open, it would spin
@@ -191,12 +192,12 @@ void DeviceSerialPort::OnError(QSerialPort::SerialPortError error)
     // it once that has returned.
     m_lost = true;
     QMetaObject::invokeMethod(
-        &m_port,
-        [this] {
-            if (m_lost && m_port.isOpen()) {
-                m_salvaged = m_port.readAll();
-                m_port.close();
-            }
-        },
-        Qt::QueuedConnection);
+            &m_port,
+            [this] {
+                if (m_lost && m_port.isOpen()) {
+                    m_salvaged = m_port.readAll();
+                    m_port.close();
+                }
+            },
+            Qt::QueuedConnection);
 }

@@ -15,7 +15,8 @@ const QStringList PowerfulGroups = {QStringLiteral("root"), QStringLiteral("whee
 
 DeviceAccess AccessOf(const QByteArray &path)
 {
-    struct stat info{};
+    struct stat info
+    {};
     if (::stat(path.constData(), &info) != 0)
         return {};
     const passwd *user = ::getpwuid(info.st_uid);
@@ -37,7 +38,7 @@ QString PermissionAdvice(const DeviceAccess &access)
     if (ReadWrite(access.mode, 3) && !PowerfulGroups.contains(access.group))
         return QStringLiteral("keine Berechtigung. Lesen und schreiben dürfen die Mitglieder der Gruppe %1; "
                               "beitreten mit »sudo usermod -aG %1 $USER«, danach ab- und wieder anmelden.")
-            .arg(access.group);
+                .arg(access.group);
     QStringList who;
     if (ReadWrite(access.mode, 6))
         who << QStringLiteral("der Eigentümer %1").arg(access.owner);
@@ -47,8 +48,8 @@ QString PermissionAdvice(const DeviceAccess &access)
         who << QStringLiteral("root");
     return QStringLiteral("keine Berechtigung. Lesen und schreiben dürfen nur %1 (Rechte %2). Eine udev-Regel "
                           "kann das Gerät einer Gruppe wie dialout geben; ein Beispiel steht in der README.")
-        .arg(who.join(QStringLiteral(" und ")))
-        .arg(access.mode, 4, 8, QChar(u'0'));
+            .arg(who.join(QStringLiteral(" und ")))
+            .arg(access.mode, 4, 8, QChar(u'0'));
 }
 
 QString OpenProblem(const PortDevice &device, const OpenError &error)

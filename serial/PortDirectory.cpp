@@ -19,7 +19,6 @@ QString EnvironmentDescription(int number)
     return QStringLiteral("festgelegt durch %1").arg(PortDirectory::EnvironmentName(number));
 }
 
-
 // "ttyS10" -> ("ttyS", 10) so that ttyS2 sorts before ttyS10.
 std::tuple<bool, QString, qulonglong, QString> SortKey(const PortDevice &device)
 {
@@ -112,8 +111,8 @@ PortDirectory PortDirectory::Assign(const SystemDevices &system, const Environme
         if (value->isEmpty())
             continue;
         const QByteArray path = ResolvePath(*value);
-        directory.m_slots[number - 1] =
-            PortDevice{QFileInfo(QFile::decodeName(path)).fileName(), path, EnvironmentDescription(number)};
+        directory.m_slots[number - 1] = PortDevice{QFileInfo(QFile::decodeName(path)).fileName(), path,
+                                                   EnvironmentDescription(number)};
         named << CanonicalPath(path);
     }
 

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PortScan.h"
 
-void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector,
-               const UnusablePort &unusable)
+void ScanPorts(SerialPort &port, const PortDirectory &directory, PortSelector &selector, const UnusablePort &unusable)
 {
     for (int number = PortDirectory::FirstNumber; number <= PortDirectory::LastNumber; ++number) {
         // Continue on error: a step that fails changes nothing and the next one runs.

@@ -37,14 +37,20 @@ inline QByteArray EveryByte()
 class FakePort final : public SerialPort
 {
 public:
-    FakePort(SimulatedMachine &machine, qint64 &clock) : m_machine(machine), m_clock(clock) {}
+    FakePort(SimulatedMachine &machine, qint64 &clock)
+        : m_machine(machine)
+        , m_clock(clock)
+    {}
 
     QStringList calls;
     QByteArray wire;
     QList<qint64> writeTimes;
     int failAfterReads = INT_MAX; // the device dies after this many reads
 
-    bool SetPortNumber(int16_t number) override { return Note(QStringLiteral("SetPortNumber(%1)").arg(number), !m_open) && (m_number = number, true); }
+    bool SetPortNumber(int16_t number) override
+    {
+        return Note(QStringLiteral("SetPortNumber(%1)").arg(number), !m_open) && (m_number = number, true);
+    }
     bool IsOpen() const override { return m_open; }
     bool Open() override { return Note(QStringLiteral("Open"), !m_open && m_number == 1) && (m_open = true); }
     bool Close() override { return Note(QStringLiteral("Close"), std::exchange(m_open, false)); }
@@ -92,7 +98,11 @@ public:
     // many in a row, the user closes the window.
     static constexpr int IdleWaitLimit = 1000;
 
-    FakeResetHost(SerialPort &port, SimulatedMachine &machine, qint64 &clock) : m_port(port), m_machine(machine), m_clock(clock) {}
+    FakeResetHost(SerialPort &port, SimulatedMachine &machine, qint64 &clock)
+        : m_port(port)
+        , m_machine(machine)
+        , m_clock(clock)
+    {}
 
     MainWindowState state;
     QStringList list;
@@ -102,7 +112,7 @@ public:
     int closeCalls = 0;
     bool userGaveUp = false;
     std::function<void(FakeResetHost &)> onPump; // the user's hand, at every pump
-    int tickMs = TickIntervalMs; // what each tick of the timer adds
+    int tickMs = TickIntervalMs;                 // what each tick of the timer adds
 
     MainWindowState &State() override { return state; }
     SerialPort &Port() override { return m_port; }
@@ -142,6 +152,7 @@ public:
             m_nextTickMs += tickMs;
         }
     }
+
 private:
     SerialPort &m_port;
     SimulatedMachine &m_machine;
@@ -156,11 +167,12 @@ private:
 using NamedPorts = std::map<int, QByteArray>;
 inline PortDirectory PtyDirectory(const NamedPorts &paths, const QList<PortDevice> &system = {})
 {
-    return PortDirectory::Assign([&system] { return system; }, [&](const QString &name) -> std::optional<QByteArray> {
-        for (const auto &[number, path] : paths) {
-            if (name == PortDirectory::EnvironmentName(number))
-                return path;
-        }
-        return std::nullopt;
-    });
+    return PortDirectory::Assign([&system] { return system; },
+                                 [&](const QString &name) -> std::optional<QByteArray> {
+                                     for (const auto &[number, path] : paths) {
+                                         if (name == PortDirectory::EnvironmentName(number))
+                                             return path;
+                                     }
+                                     return std::nullopt;
+                                 });
 }

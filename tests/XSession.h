@@ -16,7 +16,11 @@ class XSession
 public:
     static constexpr int ToolTimeoutMs = 20000;
 
-    static bool ToolsPresent() { return !QStandardPaths::findExecutable("Xvfb").isEmpty() && !QStandardPaths::findExecutable("xdotool").isEmpty(); }
+    static bool ToolsPresent()
+    {
+        return !QStandardPaths::findExecutable("Xvfb").isEmpty()
+               && !QStandardPaths::findExecutable("xdotool").isEmpty();
+    }
 
     ~XSession()
     {
@@ -51,10 +55,13 @@ public:
         // Asked again and again rather than with --sync, which looks only twice
         // a second; a search that hangs is given up soon, and asked again.
         QString window;
-        const bool seen = QTest::qWaitFor([&] {
-            window = QString::fromLatin1(Tool({"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, 2000)).section('\n', 0, 0);
-            return !window.isEmpty() || m_app.state() == QProcess::NotRunning;
-        }, ToolTimeoutMs);
+        const bool seen = QTest::qWaitFor(
+                [&] {
+                    window = QString::fromLatin1(Tool({"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, 2000))
+                                     .section('\n', 0, 0);
+                    return !window.isEmpty() || m_app.state() == QProcess::NotRunning;
+                },
+                ToolTimeoutMs);
         m_startupMs = launch.elapsed();
         return seen && !window.isEmpty() && !Tool({"windowfocus", "--sync", window, "getwindowfocus"}).isEmpty();
     }

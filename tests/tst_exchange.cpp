@@ -5,9 +5,9 @@
 
 #include "Harness.h"
 
+#include "archive/ReceivedFile.h"
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutRenderer.h"
-#include "archive/ReceivedFile.h"
 #include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
 #include "serial/DeviceSerialPort.h"
@@ -53,7 +53,9 @@ QStringList ExpectedList(int polls, bool answered, const QByteArray &rx)
 
 struct Bench
 {
-    explicit Bench(Options options) : machine(std::move(options)) {}
+    explicit Bench(Options options)
+        : machine(std::move(options))
+    {}
     qint64 clock = 0;
     SimulatedMachine machine;
     FakePort port{machine, clock};
@@ -85,7 +87,8 @@ extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const c
 {
     if (flags != 0 && !renameCanRefuseToReplace)
         return errno = EINVAL, -1;
-    return reinterpret_cast<decltype(&renameat2)>(::dlsym(RTLD_NEXT, "renameat2"))(fromFolder, from, toFolder, to, flags);
+    return reinterpret_cast<decltype(&renameat2)>(::dlsym(RTLD_NEXT, "renameat2"))(fromFolder, from, toFolder, to,
+                                                                                   flags);
 }
 extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
 {
@@ -125,11 +128,16 @@ private slots:
         late.answerDelayMs = 5; // the pause is one tick after the answer, not after the poll
         QTest::newRow("answer 5 ms after the third poll") << late << 3 << 16;
         QTest::newRow("ticks of 1 ms: the waits are 500 and 350 ms, not a tick more") << late << 3 << 1;
-        QTest::newRow("answer at the twentieth poll still collects the data") << Machine(Scenario::Normal, 20) << 20 << 16;
+        QTest::newRow("answer at the twentieth poll still collects the data")
+                << Machine(Scenario::Normal, 20) << 20 << 16;
         QTest::newRow("one byte at a time, slowly") << Machine(Scenario::SlowTrickle, 2) << 2 << 16;
         QTest::newRow("SYN inside the data does not end it") // one piece: the SYNs inside are not last
-            << Machine(Scenario::Normal, 2, 1 << 20, 5, "AB\x16" "CD\r\n\x16\x16xy\r\n") << 2 << 16;
-        QTest::newRow("every byte value, NUL included, passes unchanged") << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << 1 << 16;
+                << Machine(Scenario::Normal, 2, 1 << 20, 5,
+                           "AB\x16"
+                           "CD\r\n\x16\x16xy\r\n")
+                << 2 << 16;
+        QTest::newRow("every byte value, NUL included, passes unchanged")
+                << Machine(Scenario::Normal, 1, 7, 2, EveryByte()) << 1 << 16;
     }
     void completeReset()
     {
@@ -145,7 +153,8 @@ private slots:
         QFile kept(record.archive.binPath); // as received, however it came
         QVERIFY(!answered || (kept.open(QIODevice::ReadOnly) && kept.readAll() == bench.machine.Sent()));
 
-        QCOMPARE(bench.host.state.RxBuffer, answered ? bench.machine.FullTransmission() : QByteArray()); // nothing lost, nothing twice
+        QCOMPARE(bench.host.state.RxBuffer,
+                 answered ? bench.machine.FullTransmission() : QByteArray()); // nothing lost, nothing twice
         QCOMPARE(bench.host.list, ExpectedList(polls, answered, bench.host.state.RxBuffer));
         QCOMPARE(bench.port.wire, Enq.repeated(polls) + (answered ? Command : QByteArray()) + Syn);
         // A poll every 500 ms in whole ticks, the command 6 ms after the
@@ -153,13 +162,16 @@ private slots:
         const auto ticks = [tickMs](int ms) { return (ms + tickMs - 1) / tickMs * tickMs; };
         for (int poll = 0; poll < polls; ++poll)
             QCOMPARE(bench.port.writeTimes[poll], poll * ticks(500));
-        QVERIFY(!answered || bench.port.writeTimes[polls] == bench.port.writeTimes[polls - 1] + options.answerDelayMs + ticks(6));
+        QVERIFY(!answered
+                || bench.port.writeTimes[polls] == bench.port.writeTimes[polls - 1] + options.answerDelayMs + ticks(6));
         QCOMPARE(bench.clock - bench.port.writeTimes.last(), ticks(350));
-        QVERIFY(bench.host.buttonEnabled && bench.host.closeCalls == 0 && !bench.host.TimerEnabled()); // no ticks while idle
+        QVERIFY(bench.host.buttonEnabled && bench.host.closeCalls == 0
+                && !bench.host.TimerEnabled()); // no ticks while idle
         // The port set up in this order, and left open with DTR dropped until the next reset.
         QVERIFY(bench.port.IsOpen());
-        QCOMPARE(bench.port.calls, QStringList({"SetPortNumber(1)", "SetRts(0)", "SetDtr(1)", "SetInputLen(0)", "SetSettings(9600,N,8,1)",
-                                                "Open", "Discard", "SetDtr(1)", "SetDtr(0)"}));
+        QCOMPARE(bench.port.calls,
+                 QStringList({"SetPortNumber(1)", "SetRts(0)", "SetDtr(1)", "SetInputLen(0)", "SetSettings(9600,N,8,1)",
+                              "Open", "Discard", "SetDtr(1)", "SetDtr(0)"}));
     }
 
     void portNumberFromSelector_data()
@@ -186,15 +198,17 @@ private slots:
         QTest::addColumn<bool>("complete"); // the data ended with its SYN all the same
         const Options normal = Machine(Scenario::Normal, 1);
         QTest::newRow("closed during the polls") << normal << Poll << INT_MAX << false;
-        QTest::newRow("closed during the pause before the command string, which still goes out") << normal << "" << INT_MAX << false;
+        QTest::newRow("closed during the pause before the command string, which still goes out")
+                << normal << "" << INT_MAX << false;
         QTest::newRow("closed during the data phase") << normal << AwaitingData << INT_MAX << false;
         QTest::newRow("closed while the rest of the data waits, SYN last: complete")
-            << Machine(Scenario::Normal, 1, 1 << 20, 5) << AwaitingData << INT_MAX << true;
+                << Machine(Scenario::Normal, 1, 1 << 20, 5) << AwaitingData << INT_MAX << true;
         QTest::newRow("closed during the grace time") << normal << SynSent << INT_MAX << true;
         // The answer is the header; its follow-up read is the one that fails.
-        QTest::newRow("device dies while the answer is read: only a close ends the wait") << normal << QString() << 2 << false;
+        QTest::newRow("device dies while the answer is read: only a close ends the wait")
+                << normal << QString() << 2 << false;
         QTest::newRow("machine hangs up half-way through the data: only a close ends the wait")
-            << Machine(Scenario::HangUpInData, 1, 16, 10) << QString() << 1000 << false;
+                << Machine(Scenario::HangUpInData, 1, 16, 10) << QString() << 1000 << false;
     }
     void endedEarly()
     {
@@ -205,18 +219,23 @@ private slots:
         Bench bench(options);
         bench.port.failAfterReads = failAfterReads;
         bench.host.onPump = [&](FakeResetHost &host) {
-            if (!closeAfterLine.isNull() && (closeAfterLine.isEmpty() ? !host.state.RxBuffer.isEmpty() : host.list.contains(closeAfterLine)))
+            if (!closeAfterLine.isNull()
+                && (closeAfterLine.isEmpty() ? !host.state.RxBuffer.isEmpty() : host.list.contains(closeAfterLine)))
                 host.state.QuitRequested = true;
         };
         const ResetRecord record = RunReset(bench.host);
-        QVERIFY(record.HasPrintout() == complete && (record.dataEnd == ResetRecord::DataEnd::Syn) == complete); // a printout only from data that ended
-        QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent()); // nothing received twice
-        QVERIFY(bench.host.closeCalls == 1 && bench.host.buttonEnabled && bench.host.userGaveUp == closeAfterLine.isNull());
+        QVERIFY(record.HasPrintout() == complete
+                && (record.dataEnd == ResetRecord::DataEnd::Syn) == complete); // a printout only from data that ended
+        QCOMPARE(bench.host.state.RxBuffer, bench.machine.Sent());             // nothing received twice
+        QVERIFY(bench.host.closeCalls == 1 && bench.host.buttonEnabled
+                && bench.host.userGaveUp == closeAfterLine.isNull());
         if (closeAfterLine.isNull())
             return;
         const bool commandSent = closeAfterLine != Poll;
-        QCOMPARE(bench.port.wire, Enq + (commandSent ? Command : QByteArray()) + Syn); // the SYN whenever the close came
-        QCOMPARE(bench.host.list, QStringList{Poll} + (commandSent ? Answered : QStringList()) + QStringList{SynSent}); // no printout
+        QCOMPARE(bench.port.wire,
+                 Enq + (commandSent ? Command : QByteArray()) + Syn); // the SYN whenever the close came
+        QCOMPARE(bench.host.list,
+                 QStringList{Poll} + (commandSent ? Answered : QStringList()) + QStringList{SynSent}); // no printout
     }
 
     void archive_data()
@@ -228,24 +247,26 @@ private slots:
         QTest::addColumn<QString>("summary"); // how it begins; "%1" is the first file kept
         using End = ResetRecord::DataEnd;
         QTest::newRow("every byte as received, and the text C copies, without lines like status lines")
-            << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A" << QStringList{".bin", ".txt"} << End::Syn
-            << "Ausdruck erhalten und gespeichert: %1";
+                << Machine(Scenario::Normal, 1, 7, 2, EveryByte() + "*** Summe\r\n") << "A"
+                << QStringList{".bin", ".txt"} << End::Syn << "Ausdruck erhalten und gespeichert: %1";
         QTest::newRow("closed in the data phase: the bytes so far, marked incomplete")
-            << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A" << QStringList{"_unvollstaendig.bin"} << End::Stopped
-            << "Abgebrochen – Ausdruck unvollständig gespeichert: %1";
-        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{} << End::None
-                                                         << "COM1 (/dev/fake): Automat antwortet nicht";
+                << Machine(Scenario::NoFinalSyn, 1, 8, 1) << "A" << QStringList{"_unvollstaendig.bin"} << End::Stopped
+                << "Abgebrochen – Ausdruck unvollständig gespeichert: %1";
+        QTest::newRow("silent machine: nothing to keep") << Machine(Scenario::Silent) << "A" << QStringList{}
+                                                         << End::None << "COM1 (/dev/fake): Automat antwortet nicht";
         QTest::newRow("a folder that cannot be made: the reset goes on, one more line")
-            << Machine(Scenario::Normal, 1) << "file/A" << QStringList{} << End::Syn << "Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen";
+                << Machine(Scenario::Normal, 1) << "file/A" << QStringList{} << End::Syn
+                << "Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen";
         QTest::newRow("without an archive") << Machine(Scenario::Normal, 1) << "off" << QStringList{} << End::Syn
                                             << "Ausdruck erhalten, das Archiv ist abgeschaltet";
         const qsizetype bound = (64 << 20) - SimulatedMachine::DefaultHeader().size() - 1; // 64 MiB with the SYN last
         QTest::newRow("exactly the bound, ending with its SYN: complete")
-            << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound, 'x')) << "A" << QStringList{".bin", ".txt"} << End::Syn
-            << "Ausdruck erhalten und gespeichert: %1";
+                << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound, 'x')) << "A"
+                << QStringList{".bin", ".txt"} << End::Syn << "Ausdruck erhalten und gespeichert: %1";
         QTest::newRow("one byte more: cut off, and named so")
-            << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound + 1, 'x')) << "A"
-            << QStringList{"_abgeschnitten.bin", "_abgeschnitten.txt"} << End::CutOff << "Ausdruck abgeschnitten und gespeichert: %1";
+                << Machine(Scenario::Normal, 1, 1 << 24, 0, QByteArray(bound + 1, 'x')) << "A"
+                << QStringList{"_abgeschnitten.bin", "_abgeschnitten.txt"} << End::CutOff
+                << "Ausdruck abgeschnitten und gespeichert: %1";
     }
     void archive()
     {
@@ -268,20 +289,28 @@ private slots:
         const QStringList files = archive.entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(record.Summary(), summary.arg(files.value(1, files.value(0))));
         QCOMPARE(record.received, bench.host.state.RxBuffer);
-        QVERIFY(bench.host.list.contains("*** Daten nach 64 MiB abgeschnitten") == (dataEnd == ResetRecord::DataEnd::CutOff));
+        QVERIFY(bench.host.list.contains("*** Daten nach 64 MiB abgeschnitten")
+                == (dataEnd == ResetRecord::DataEnd::CutOff));
         QCOMPARE(files.size(), kept.size()); // no working file left behind
         for (qsizetype i = 0; i < files.size(); ++i) {
-            QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_COM1" + QRegularExpression::escape(kept[i]) + "$").match(files[i]).hasMatch(),
+            QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d_COM1"
+                                        + QRegularExpression::escape(kept[i]) + "$")
+                             .match(files[i])
+                             .hasMatch(),
                      qPrintable(files[i]));
-            QVERIFY(files[i].startsWith(record.began.toString("yyyy-MM-dd_HH-mm-ss")) && files[i].startsWith(record.fileBase));
+            QVERIFY(files[i].startsWith(record.began.toString("yyyy-MM-dd_HH-mm-ss"))
+                    && files[i].startsWith(record.fileBase));
             const bool bin = files[i].endsWith(".bin");
             QCOMPARE(archive.filePath(files[i]), bin ? record.archive.binPath : record.archive.textPath);
             QFile file(archive.filePath(files[i]));
-            QVERIFY(file.open(QIODevice::ReadOnly) && (file.permissions() & QFile::ReadOther)); // as other documents are
+            QVERIFY(file.open(QIODevice::ReadOnly)
+                    && (file.permissions() & QFile::ReadOther)); // as other documents are
             QCOMPARE(file.readAll(), bin ? record.received : Printout::ClipboardText(record.lines).text.toUtf8());
         }
         if (folder.startsWith("file/"))
-            QCOMPARE(bench.host.list, ExpectedList(1, true, record.received) << "*** Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen");
+            QCOMPARE(bench.host.list,
+                     ExpectedList(1, true, record.received)
+                             << "*** Ausdruck nicht gespeichert: A: der Ordner lässt sich nicht anlegen");
     }
 
     // Other Zelvorins write to the same folder: none takes or spoils another's files.
@@ -294,7 +323,8 @@ private slots:
     void namesNeverCollide()
     {
         QFETCH(bool, refuseToReplace);
-        const auto noneLeftOpen = qScopeGuard([open = QDir("/proc/self/fd").count()] { QCOMPARE(QDir("/proc/self/fd").count(), open); });
+        const auto noneLeftOpen = qScopeGuard(
+                [open = QDir("/proc/self/fd").count()] { QCOMPARE(QDir("/proc/self/fd").count(), open); });
         renameCanRefuseToReplace = refuseToReplace;
         const auto restore = qScopeGuard([] { renameCanRefuseToReplace = true; });
         QTemporaryDir dir;
@@ -306,14 +336,16 @@ private slots:
         first.Append("one");
         second.Append("two");
         QCOMPARE(second.KeepBytes("two", ReceivedFile::Ending::Complete).binPath, QFile::decodeName(folder + "/S.bin"));
-        QCOMPARE(first.KeepBytes("one", ReceivedFile::Ending::Complete).binPath, QFile::decodeName(folder + "/S_2.bin"));
+        QCOMPARE(first.KeepBytes("one", ReceivedFile::Ending::Complete).binPath,
+                 QFile::decodeName(folder + "/S_2.bin"));
         {
             ReceivedFile killed(archive, "S"); // a run that ends before its reset does
             killed.Append("half");
         }
         ReceivedFile running(archive, "S");
         running.Append("live");
-        for (const char *name : {"/.S.text-ABCDEF", "/S.working-ABCDEF"}) // a text half on its way when its run ended; someone else's
+        for (const char *name :
+             {"/.S.text-ABCDEF", "/S.working-ABCDEF"}) // a text half on its way when its run ended; someone else's
             std::ofstream((folder + name).constData()) << "half";
         QCOMPARE(archive.KeepAbandoned(), QStringList{QFile::decodeName(folder + "/S_unvollstaendig.bin")});
         QCOMPARE(archive.KeepAbandoned(), QStringList{}); // taken once, and the running one left alone
@@ -330,9 +362,12 @@ private slots:
         failingWritesOfSome = 1; // and full again for the text: none, not even in part, and why
         ArchiveOutcome outcome;
         late.KeepText("some", outcome);
-        QVERIFY2(outcome.textPath.isEmpty() && outcome.failedPath == dir.filePath("L.txt") && outcome.reason == "der Datenträger ist voll", qPrintable(outcome.reason));
+        QVERIFY2(outcome.textPath.isEmpty() && outcome.failedPath == dir.filePath("L.txt")
+                         && outcome.reason == "der Datenträger ist voll",
+                 qPrintable(outcome.reason));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"L.bin"});
-        failingWritesOfSome = 2; // a disk that stays full: the file not made, and only the first try left for the next start
+        failingWritesOfSome
+                = 2; // a disk that stays full: the file not made, and only the first try left for the next start
         ReceivedFile full(PrintoutArchive(QFile::encodeName(dir.path())), "F");
         full.Append("some");
         QCOMPARE(full.KeepBytes("some", ReceivedFile::Ending::Complete).failedPath, dir.filePath("F.bin"));
@@ -347,18 +382,22 @@ private slots:
 
         const QByteArray here = QFile::encodeName(QDir::currentPath());
         QTest::newRow("on-board UARTs first, then adapters, in natural order")
-            << QList<PortDevice>{System("ttyUSB0"), System("ttyS10"), System("ttyS2"), System("ttyACM0")} << NamedPorts{}
-            << QByteArrayList{"/fake/ttyS2", "/fake/ttyS10", "/fake/ttyACM0", "/fake/ttyUSB0"};
+                << QList<PortDevice>{System("ttyUSB0"), System("ttyS10"), System("ttyS2"), System("ttyACM0")}
+                << NamedPorts{} << QByteArrayList{"/fake/ttyS2", "/fake/ttyS10", "/fake/ttyACM0", "/fake/ttyUSB0"};
         QTest::newRow("a named port takes its slot, an empty name keeps one free, the system's fill the rest")
-            << QList<PortDevice>{System("ttyS0"), System("ttyUSB0")} << NamedPorts{{1, ""}, {2, "/tmp/pty"}}
-            << QByteArrayList{"", "/tmp/pty", "/fake/ttyS0", "/fake/ttyUSB0"};
+                << QList<PortDevice>{System("ttyS0"), System("ttyUSB0")} << NamedPorts{{1, ""}, {2, "/tmp/pty"}}
+                << QByteArrayList{"", "/tmp/pty", "/fake/ttyS0", "/fake/ttyUSB0"};
         QTest::newRow("names resolved as the port opens them, bytes kept as they are")
-            << QList<PortDevice>{} << NamedPorts{{1, "pts/7"}, {2, "./x"}, {3, "../y"}, {9, "/tmp/\xff\xfe"}}
-            << QByteArrayList{"/dev/pts/7", here + "/x", here + "/../y", "", "", "", "", "", "/tmp/\xff\xfe"};
+                << QList<PortDevice>{} << NamedPorts{{1, "pts/7"}, {2, "./x"}, {3, "../y"}, {9, "/tmp/\xff\xfe"}}
+                << QByteArrayList{"/dev/pts/7", here + "/x", here + "/../y", "", "", "", "", "", "/tmp/\xff\xfe"};
         QList<PortDevice> many;
         for (int i = 0; i < 12; ++i)
             many << System(QStringLiteral("ttyUSB%1").arg(i, 2, 10, QChar(u'0')));
-        QTest::newRow("more than nine devices: the first nine") << many << NamedPorts{} << QByteArray("/fake/ttyUSB00 /fake/ttyUSB01 /fake/ttyUSB02 /fake/ttyUSB03 /fake/ttyUSB04 /fake/ttyUSB05 /fake/ttyUSB06 /fake/ttyUSB07 /fake/ttyUSB08").split(' ');
+        QTest::newRow("more than nine devices: the first nine")
+                << many << NamedPorts{}
+                << QByteArray("/fake/ttyUSB00 /fake/ttyUSB01 /fake/ttyUSB02 /fake/ttyUSB03 /fake/ttyUSB04 "
+                              "/fake/ttyUSB05 /fake/ttyUSB06 /fake/ttyUSB07 /fake/ttyUSB08")
+                           .split(' ');
     }
 
     void portDirectory()
@@ -374,10 +413,13 @@ private slots:
             paths.removeLast();
         QCOMPARE(paths, expected);
         bool asked = false; // with all nine named, not at all
-        PortDirectory::Assign([&asked] { return asked = true, QList<PortDevice>(); }, [](const QString &) { return std::optional<QByteArray>(""); });
+        PortDirectory::Assign([&asked] { return asked = true, QList<PortDevice>(); },
+                              [](const QString &) { return std::optional<QByteArray>(""); });
         QVERIFY(!asked);
-        QCOMPARE(QStringList({PortDirectory::SystemDescription("FT232R USB UART", "FTDI"), PortDirectory::SystemDescription("ACM", "ACM"),
-                              PortDirectory::SystemDescription("", "Prolific")}), QStringList({"FT232R USB UART, FTDI", "ACM", "Prolific"}));
+        QCOMPARE(QStringList({PortDirectory::SystemDescription("FT232R USB UART", "FTDI"),
+                              PortDirectory::SystemDescription("ACM", "ACM"),
+                              PortDirectory::SystemDescription("", "Prolific")}),
+                 QStringList({"FT232R USB UART, FTDI", "ACM", "Prolific"}));
     }
 
     void rawBytesBothWaysAndFailuresChangeNothing()
@@ -386,16 +428,21 @@ private slots:
 
         DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
         QByteArray keep = "previous";
-        QVERIFY(!port.Read(keep) && keep == "previous" && !port.Write("x") && !port.Close() && !port.SetSettings("9600,N,9,1") && !port.SetSettings("0,N,8,1"));
+        QVERIFY(!port.Read(keep) && keep == "previous" && !port.Write("x") && !port.Close()
+                && !port.SetSettings("9600,N,9,1") && !port.SetSettings("0,N,8,1"));
         QVERIFY(port.SetSettings(" 19200, n,8 ,2") && port.SetPortNumber(1) && port.Open());
         QVERIFY(!port.Open() && !port.SetPortNumber(2)); // not while open
 
         termios now{};
         QCOMPARE(tcgetattr(pty.Slave(), &now), 0);
         // A pseudo-terminal keeps the speed and the stop bits, never parity or 7 bits: those as read.
-        QCOMPARE(ParseLineSettings("1,e,7,1.5"), std::optional(LineSettings{1, QSerialPort::EvenParity, QSerialPort::Data7, QSerialPort::OneAndHalfStop}));
-        QVERIFY(cfgetospeed(&now) == B19200 && (now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)) == (CS8 | CSTOPB)); // no handshake
-        QVERIFY(!(now.c_lflag & (ICANON | ECHO | ISIG)) && !(now.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF)) && !(now.c_oflag & OPOST)); // raw
+        QCOMPARE(ParseLineSettings("1,e,7,1.5"),
+                 std::optional(
+                         LineSettings{1, QSerialPort::EvenParity, QSerialPort::Data7, QSerialPort::OneAndHalfStop}));
+        QVERIFY(cfgetospeed(&now) == B19200
+                && (now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS)) == (CS8 | CSTOPB)); // no handshake
+        QVERIFY(!(now.c_lflag & (ICANON | ECHO | ISIG)) && !(now.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF))
+                && !(now.c_oflag & OPOST)); // raw
 
         QVERIFY(port.Write(EveryByte()));
         QByteArray sent;
@@ -404,7 +451,8 @@ private slots:
         QByteArray received;
         QTRY_COMPARE(received += port.Read(keep) ? keep : QByteArray("failed"), EveryByte());
         QVERIFY(port.Read(keep) && keep.isEmpty()); // nothing waiting reads as ""
-        QVERIFY(!port.SetInputLen(1) && port.SetInputLen(0) && port.Close() && !port.IsOpen()); // a read takes all there is
+        QVERIFY(!port.SetInputLen(1) && port.SetInputLen(0) && port.Close()
+                && !port.IsOpen()); // a read takes all there is
     }
 
     // Bytes from before a reset (an earlier printout's tail, or what came

@@ -22,7 +22,8 @@ namespace {
 Lines Rendered(const QByteArray &data, const Printout::Pump &pump = {})
 {
     Lines lines;
-    Printout::RenderLines(data, [&lines](QByteArrayView line) { lines << line.toByteArray(); }, pump);
+    Printout::RenderLines(
+            data, [&lines](QByteArrayView line) { lines << line.toByteArray(); }, pump);
     return lines;
 }
 
@@ -48,22 +49,27 @@ private slots:
         const QByteArray a24(24, 'a');
         QTest::newRow("empty buffer gives only the final entry") << QByteArray() << Lines{""};
         QTest::newRow("header up to the marker at position 9 is dropped; CR and LF end lines")
-            << QByteArray("12345678!AB\rCD\n") << Lines{"AB", "CD", ""};
+                << QByteArray("12345678!AB\rCD\n") << Lines{"AB", "CD", ""};
         QTest::newRow("marker at position 10 is printout, escapes still go")
-            << QByteArray("123456789!A" + esc + "K1B\r") << Lines{"123456789!AB", ""};
-        QTest::newRow("no marker: escape letters stay, the ESC itself goes") << QByteArray("A" + esc + "K1B\r") << Lines{"AK1B", ""};
+                << QByteArray("123456789!A" + esc + "K1B\r") << Lines{"123456789!AB", ""};
+        QTest::newRow("no marker: escape letters stay, the ESC itself goes")
+                << QByteArray("A" + esc + "K1B\r") << Lines{"AK1B", ""};
         QTest::newRow("ESC and two letters vanish, a removal brings the next together, one cut short by the end")
-            << QByteArray("!" + esc + "KxA" + esc + "k1B\r" + esc + esc + "KxKyZ\rY" + esc + "K") << Lines{"AB", "Z", "Y", ""};
+                << QByteArray("!" + esc + "KxA" + esc + "k1B\r" + esc + esc + "KxKyZ\rY" + esc + "K")
+                << Lines{"AB", "Z", "Y", ""};
         QTest::newRow("@ and controls go; spaces, DEL and above stay; only fillers or CR LF give a space")
-            << QByteArray("!a@b c\x01\x07\x1f\x16\0d\r\x7f\xe9\xff\r@@@\rAB\r\n", 25) << Lines{"ab cd", "\x7f\xe9\xff", " ", "AB", " ", ""};
+                << QByteArray("!a@b c\x01\x07\x1f\x16\0d\r\x7f\xe9\xff\r@@@\rAB\r\n", 25)
+                << Lines{"ab cd", "\x7f\xe9\xff", " ", "AB", " ", ""};
         QTest::newRow("24 columns stay one entry; a longer line: 24, then all the rest")
-            << QByteArray("!" + a24 + "\r" + a24 + QByteArray(100, 'b') + "\r") << Lines{a24, a24, QByteArray(100, 'b'), ""};
+                << QByteArray("!" + a24 + "\r" + a24 + QByteArray(100, 'b') + "\r")
+                << Lines{a24, a24, QByteArray(100, 'b'), ""};
         QTest::newRow("one ä and K with a digit and a hex digit are a prefix, removed before the width is measured")
-            << QByteArray("!\xe4\r\xe4K1Fabc\r\xe4\xe4x\rK9Ax\rK0Fy\r\xe4K12" + a24 + "\rK1F\r") << Lines{"", "abc", "\xe4x", "x", "y", a24, "", ""};
+                << QByteArray("!\xe4\r\xe4K1Fabc\r\xe4\xe4x\rK9Ax\rK0Fy\r\xe4K12" + a24 + "\rK1F\r")
+                << Lines{"", "abc", "\xe4x", "x", "y", a24, "", ""};
         QTest::newRow("no prefix without the digits") << QByteArray("!K1gabc\rK1fabc\rK:0x\rKA@x\rK5\r")
                                                       << Lines{"K1gabc", "K1fabc", "K:0x", "KAx", "K5", ""};
         QTest::newRow("trailing text without a line end is shown, with prefix removal and the split")
-            << QByteArray("!\xe4K1F" + QByteArray(26, 'z') + "\x16") << Lines{QByteArray(24, 'z'), "zz", ""};
+                << QByteArray("!\xe4K1F" + QByteArray(26, 'z') + "\x16") << Lines{QByteArray(24, 'z'), "zz", ""};
         QTest::newRow("trailing control characters alone add nothing") << QByteArray("!AB\r\x16") << Lines{"AB", ""};
     }
 
@@ -79,12 +85,14 @@ private slots:
         // A megabyte dense with sequences: the window gets turns while they go, and while the rest is read.
         int pumps = 0;
         const Lines lines = Rendered("!" + QByteArray("\x1bKxab").repeated(200000), [&pumps] { ++pumps; });
-        QVERIFY2(pumps >= 20 && lines.size() == 3 && lines[0] == QByteArray("ab").repeated(12), qPrintable(QString::number(pumps)));
+        QVERIFY2(pumps >= 20 && lines.size() == 3 && lines[0] == QByteArray("ab").repeated(12),
+                 qPrintable(QString::number(pumps)));
         pumps = 0; // and while a line of a megabyte goes into the list
         const ListEntries line = Printout::RenderPrintout(QByteArray(1 << 20, 'z'), [&pumps] { ++pumps; });
         QVERIFY(line.size() == 3 && line[0].size() == 24 && line[1].size() == (1 << 20) - 24);
         QVERIFY2(pumps >= 30 && pumps <= 40, qPrintable(QString::number(pumps))); // every 64 Ki, not more often
-        QCOMPARE(Printout::RemoveEscapeSequences("\x1bKxab\x1bKxab"), "abab"); // the rule alone, as the fuzz target checks it
+        QCOMPARE(Printout::RemoveEscapeSequences("\x1bKxab\x1bKxab"),
+                 "abab"); // the rule alone, as the fuzz target checks it
     }
 
     void windows1252AsTheSystemReadsIt()
@@ -102,13 +110,17 @@ private slots:
         QTest::addColumn<int>("pages");
         QTest::addColumn<qreal>("marginMm"); // the writer's before printing
         QTest::addColumn<qreal>("clearMm");  // what every word keeps from the paper's edges
-        QStringList printout = {"", "iiiiiiii", "WWWWWWWW", "Umsatz:      2.345,60 €", "Störungen: Münzprüfer 2x, Kühlung 0x"};
+        QStringList printout = {"", "iiiiiiii", "WWWWWWWW", "Umsatz:      2.345,60 €",
+                                "Störungen: Münzprüfer 2x, Kühlung 0x"};
         for (int row = 1; row <= 120; ++row)
             printout << QStringLiteral("Zeile %1").arg(row);
-        const QStringList expected = printout.mid(1, 3) + QStringList{"Störungen: Münzprüfer 2x", ", Kühlung 0x"} + printout.mid(5);
-        QTest::newRow("long: lines over 24 columns carried on, a header and a number on every page, margins widened to 15 mm")
-            << printout << expected << 3 << 0.0 << 15.0;
-        QTest::newRow("short: one page without a number, wider margins kept") << printout.mid(0, 3) << printout.mid(1, 2) << 1 << 25.0 << 25.0;
+        const QStringList expected = printout.mid(1, 3) + QStringList{"Störungen: Münzprüfer 2x", ", Kühlung 0x"}
+                                     + printout.mid(5);
+        QTest::newRow(
+                "long: lines over 24 columns carried on, a header and a number on every page, margins widened to 15 mm")
+                << printout << expected << 3 << 0.0 << 15.0;
+        QTest::newRow("short: one page without a number, wider margins kept")
+                << printout.mid(0, 3) << printout.mid(1, 2) << 1 << 25.0 << 25.0;
     }
 
     void pdfPages()
@@ -124,27 +136,31 @@ private slots:
         const QString pdf = dir.filePath("a.pdf");
         QPdfWriter writer(pdf);
         writer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
-        QVERIFY(Printout::PrintPages(writer, printout.join("\r\n") + "\r\n", "Kopfzeile COM1")); // the file is whole once painted
+        QVERIFY(Printout::PrintPages(writer, printout.join("\r\n") + "\r\n",
+                                     "Kopfzeile COM1")); // the file is whole once painted
         const QStringList lines = Run("pdftotext", {"-layout", pdf, "-"}).split('\n');
         qsizetype at = 0;
         for (const QString &line : lines)
             at += at < expected.size() && line.trimmed() == expected[at];
         QCOMPARE(at, expected.size());
         QCOMPARE(lines.filter("Kopfzeile COM1").size(), pages);
-        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Seite [1-9] von %1$").arg(pages))).size(), pages > 1 ? pages : 0);
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^Seite [1-9] von %1$").arg(pages))).size(),
+                 pages > 1 ? pages : 0);
 
         // Every word inside the margins, in letters of 10 points or more, not pixels;
         // and fixed width by the font's own measure, whatever it is called: a
         // narrow and a wide letter take the same room.
         const QString boxes = Run("pdftotext", {"-bbox", pdf, "-"});
-        const QRegularExpressionMatch page = QRegularExpression(R"x(<page width="([\d.]+)" height="([\d.]+)")x").match(boxes);
+        const QRegularExpressionMatch page
+                = QRegularExpression(R"x(<page width="([\d.]+)" height="([\d.]+)")x").match(boxes);
         const qreal clear = clearMm * 72 / 25.4;
         QMap<QString, double> widths;
-        const QRegularExpression word(R"x(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]+)</word>)x");
+        const QRegularExpression word(
+                R"x(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]+)</word>)x");
         for (const QRegularExpressionMatch &box : word.globalMatch(boxes)) {
             const auto at = [&box](int n) { return box.captured(n).toDouble(); };
             QVERIFY2(at(1) >= clear && at(2) >= clear && page.captured(1).toDouble() - at(3) >= clear
-                         && page.captured(2).toDouble() - at(4) >= clear && at(4) - at(2) >= 10,
+                             && page.captured(2).toDouble() - at(4) >= clear && at(4) - at(2) >= 10,
                      qPrintable(box.captured()));
             widths[box.captured(5)] = at(3) - at(1);
         }

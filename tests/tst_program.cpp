@@ -21,8 +21,8 @@
 #include <QTimer>
 
 #include <csignal>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 
@@ -87,12 +87,12 @@ struct Reset
 {
     QStringList arguments; // "%r" is the machine's device, relative to /dev
     SimulatedMachine::Scenario scenario;
-    int signal;            // sent once the printout is in
-    int status;            // -1: ended by the signal
-    QStringList kept;      // the archive's file names after date and time; "%1" is the terminal's number
-    qsizetype printout = 0; // bytes of printout instead of the usual one, sent at once
+    int signal;                    // sent once the printout is in
+    int status;                    // -1: ended by the signal
+    QStringList kept;              // the archive's file names after date and time; "%1" is the terminal's number
+    qsizetype printout = 0;        // bytes of printout instead of the usual one, sent at once
     QString shell = "exec \"$@\""; // how bash starts the program
-    int pieceMs = 2;                  // between the machine's pieces of 32 bytes
+    int pieceMs = 2;               // between the machine's pieces of 32 bytes
 };
 
 struct PortCase
@@ -113,36 +113,56 @@ private slots:
     void initTestCase()
     {
         QVERIFY(QFile::copy(ZELVORIN_APP_PATH, m_forAnyone.filePath("zelvorin")));
-        QFile::setPermissions(m_forAnyone.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(m_forAnyone.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                          | QFile::ReadOther | QFile::ExeOther);
     }
 
     void commandLine_data()
     {
         QTest::addColumn<CommandLine>("row");
-        QTest::newRow("--help, with the statuses the program gives")
-            << CommandLine{{"--help"}, 0, "~(Vorgabe 60, 0 wartet\n                         ohne Ende)\n  --no-archive           den Ausdruck nicht im Archiv ablegen\n  -h, --help             diese Hilfe\n  -v, --version          die Version\n\n"
-                                          "Rückgabewerte von --reset:\n  0  der Ausdruck ist vollständig angekommen\n  1  der Automat hat auf zwanzig Anfragen nicht geantwortet\n"
-                                          "  2  falscher Aufruf oder unbekannte Schnittstelle\n  3  die Schnittstelle lässt sich nicht öffnen\n"
-                                          "  4  die Daten wurden nach 64 MiB abgeschnitten\n  6  der Ausdruck ließ sich nicht auf die "
-                                          "Standardausgabe schreiben\n  7  die Daten blieben vor ihrem Ende aus (--timeout)\n  129, 130, 131, 143  ", ""};
+        QTest::newRow("--help, with the statuses the program gives") << CommandLine{
+                {"--help"},
+                0,
+                "~(Vorgabe 60, 0 wartet\n                         ohne Ende)\n  --no-archive           den Ausdruck "
+                "nicht im Archiv ablegen\n  -h, --help             diese Hilfe\n  -v, --version          die "
+                "Version\n\n"
+                "Rückgabewerte von --reset:\n  0  der Ausdruck ist vollständig angekommen\n  1  der Automat hat auf "
+                "zwanzig Anfragen nicht geantwortet\n"
+                "  2  falscher Aufruf oder unbekannte Schnittstelle\n  3  die Schnittstelle lässt sich nicht öffnen\n"
+                "  4  die Daten wurden nach 64 MiB abgeschnitten\n  6  der Ausdruck ließ sich nicht auf die "
+                "Standardausgabe schreiben\n  7  die Daten blieben vor ihrem Ende aus (--timeout)\n  129, 130, 131, "
+                "143  ",
+                ""};
         QTest::newRow("--version") << CommandLine{{"--version"}, 0, "Zelvorin 1.00\n", ""};
         QTest::newRow("an unknown option") << CommandLine{{"--bogus"}, 2, "", "unbekannte Option »--bogus«"};
         QTest::newRow("an unknown letter") << CommandLine{{"-x"}, 2, "", "unbekannte Option »-x«"};
         QTest::newRow("--reset without a port") << CommandLine{{"--reset"}, 2, "", "--reset braucht"};
-        QTest::newRow("--ports with --reset: no reset") << CommandLine{{"--ports", "--reset", "COM1"}, 2, "", "gehen nicht zusammen"};
+        QTest::newRow("--ports with --reset: no reset")
+                << CommandLine{{"--ports", "--reset", "COM1"}, 2, "", "gehen nicht zusammen"};
         for (const char *seconds : {"x", "-1", "1000001"})
-            QTest::addRow("--timeout %s", seconds) << CommandLine{{"--reset", "COM1", "--timeout", seconds}, 2, "", "--timeout braucht --reset und eine Zahl"};
-        QTest::newRow("--timeout without --reset") << CommandLine{{"--timeout", "5"}, 2, "", "--timeout braucht --reset"};
+            QTest::addRow("--timeout %s", seconds) << CommandLine{
+                    {"--reset", "COM1", "--timeout", seconds}, 2, "", "--timeout braucht --reset und eine Zahl"};
+        QTest::newRow("--timeout without --reset")
+                << CommandLine{{"--timeout", "5"}, 2, "", "--timeout braucht --reset"};
         QTest::newRow("an unknown port name") << CommandLine{{"--reset", "COM12"}, 2, "", "»COM12«"};
-        QTest::newRow("a port without a device: at once") << CommandLine{{"--reset", "com3"}, 3, "", "COM3 ist keinem Gerät zugeordnet"};
-        QTest::newRow("a device that is missing")
-            << CommandLine{{"--reset", "ttyZZ9"}, 3, "", "(/dev/ttyZZ9) lässt sich nicht öffnen: das Gerät gibt es nicht."};
+        QTest::newRow("a port without a device: at once")
+                << CommandLine{{"--reset", "com3"}, 3, "", "COM3 ist keinem Gerät zugeordnet"};
+        QTest::newRow("a device that is missing") << CommandLine{
+                {"--reset", "ttyZZ9"}, 3, "", "(/dev/ttyZZ9) lässt sich nicht öffnen: das Gerät gibt es nicht."};
         QTest::newRow("the window without a display") << CommandLine{{}, 5, "", "braucht eine grafische Sitzung"};
         QTest::newRow("the window missing from beside the program")
-            << CommandLine{{}, 127, "", "das Fenster (zelvorin-window) lässt sich nicht starten", m_forAnyone.filePath("zelvorin")};
-        QTest::newRow("--ports as the window numbers them")
-            << CommandLine{{"--ports"}, 0, "COM1: %1 (festgelegt durch ZELVORIN_COM1): lässt sich öffnen\nCOM2: kein Gerät\nCOM3: kein Gerät\n"
-                                           "COM4: kein Gerät\nCOM5: kein Gerät\nCOM6: kein Gerät\nCOM7: kein Gerät\nCOM8: kein Gerät\nCOM9: kein Gerät\n", ""};
+                << CommandLine{{},
+                               127,
+                               "",
+                               "das Fenster (zelvorin-window) lässt sich nicht starten",
+                               m_forAnyone.filePath("zelvorin")};
+        QTest::newRow("--ports as the window numbers them") << CommandLine{
+                {"--ports"},
+                0,
+                "COM1: %1 (festgelegt durch ZELVORIN_COM1): lässt sich öffnen\nCOM2: kein Gerät\nCOM3: kein Gerät\n"
+                "COM4: kein Gerät\nCOM5: kein Gerät\nCOM6: kein Gerät\nCOM7: kein Gerät\nCOM8: kein Gerät\nCOM9: kein "
+                "Gerät\n",
+                ""};
     }
     void commandLine()
     {
@@ -153,7 +173,8 @@ private slots:
         program.Start(row.arguments, pty.SlavePath(), archive.path(), row.program);
         QCOMPARE(program.Wait(), row.status);
         row.out.replace("%1", pty.SlavePath());
-        QVERIFY2(row.out.startsWith('~') ? program.out.contains(row.out.mid(1)) : program.out == row.out, program.out.constData());
+        QVERIFY2(row.out.startsWith('~') ? program.out.contains(row.out.mid(1)) : program.out == row.out,
+                 program.out.constData());
         QVERIFY2(QString::fromUtf8(program.err).contains(row.err), program.err.constData());
     }
 
@@ -162,26 +183,37 @@ private slots:
         using S = SimulatedMachine::Scenario;
         const QStringList com1 = {"--reset", "COM1"};
         QTest::addColumn<Reset>("row");
-        QTest::newRow("a printout on a device path under /dev, named so") << Reset{{"--reset", "%r"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
+        QTest::newRow("a printout on a device path under /dev, named so")
+                << Reset{{"--reset", "%r"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
         QTest::newRow("a device path that is not UTF-8, taken byte for byte")
-            << Reset{{}, S::Normal, 0, 0, {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"}, 0, "exec \"$@\" --reset=\"$ODD_LINK\""};
-        QTest::newRow("without the archive, nor a time limit") << Reset{QStringList{"--no-archive", "--timeout", "0"} + com1, S::Normal, 0, 0, {}};
+                << Reset{{},
+                         S::Normal,
+                         0,
+                         0,
+                         {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"},
+                         0,
+                         "exec \"$@\" --reset=\"$ODD_LINK\""};
+        QTest::newRow("without the archive, nor a time limit")
+                << Reset{QStringList{"--no-archive", "--timeout", "0"} + com1, S::Normal, 0, 0, {}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
-            QTest::addRow("%s in the data phase", sigabbrev_np(signal)) << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
+            QTest::addRow("%s in the data phase", sigabbrev_np(signal))
+                    << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("kill -9 in the data phase: the next start keeps what arrived")
-            << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
+                << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
         QTest::newRow("an archive that cannot be made: the printout all the same, and why it was not kept")
-            << Reset{com1, S::Normal, 0, 0, {}, 0, "ZELVORIN_ARCHIVE=/dev/null/A exec \"$@\""};
-        QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
-            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
+                << Reset{com1, S::Normal, 0, 0, {}, 0, "ZELVORIN_ARCHIVE=/dev/null/A exec \"$@\""};
+        QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status") << Reset{
+                com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
         QTest::newRow("standard input, output and error closed: its own status, nothing but the exchange on the wire")
-            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" <&- >&- 2>&-"};
+                << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" <&- >&- 2>&-"};
         QTest::newRow("standard output on a full disk: its own status, and why")
-            << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
-        QTest::newRow("a slow machine that keeps sending: no time limit")
-            << Reset{com1 + QStringList{"--timeout", "1"}, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\"", 60};
-        QTest::newRow("a machine that stops sending: the time limit") << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"COM1_unvollstaendig.bin"}};
-        QTest::newRow("endless data cut off at 64 MiB") << Reset{com1 + QStringList{"--no-archive"}, S::NoFinalSyn, 0, 4, {}, 65 << 20};
+                << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
+        QTest::newRow("a slow machine that keeps sending: no time limit") << Reset{
+                com1 + QStringList{"--timeout", "1"}, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\"", 60};
+        QTest::newRow("a machine that stops sending: the time limit")
+                << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"COM1_unvollstaendig.bin"}};
+        QTest::newRow("endless data cut off at 64 MiB")
+                << Reset{com1 + QStringList{"--no-archive"}, S::NoFinalSyn, 0, 4, {}, 65 << 20};
     }
     void reset()
     {
@@ -204,12 +236,16 @@ private slots:
         QTemporaryDir links;
         qputenv("ODD_LINK", QFile::encodeName(links.path()) + "/\xff\xfe-Automat");
         QVERIFY(::symlink(line.SlavePath().toLocal8Bit().constData(), qgetenv("ODD_LINK").constData()) == 0);
-        program.Start(QStringList{"-c", row.shell, "bash", ZELVORIN_APP_PATH} + row.arguments.replaceInStrings("%r", line.SlavePath().mid(5)),
+        program.Start(QStringList{"-c", row.shell, "bash", ZELVORIN_APP_PATH}
+                              + row.arguments.replaceInStrings("%r", line.SlavePath().mid(5)),
                       QFile::encodeName(line.SlavePath()), archive.path(), "bash");
         if (row.signal != 0) { // once the program has taken the whole printout
-            QVERIFY(QTest::qWaitFor([&] {
-                return line.Machine().Sent() == line.Machine().FullTransmission() && clock.elapsed() - lastSent > 20 && line.Drained();
-            }, ProgramTimeoutMs));
+            QVERIFY(QTest::qWaitFor(
+                    [&] {
+                        return line.Machine().Sent() == line.Machine().FullTransmission()
+                               && clock.elapsed() - lastSent > 20 && line.Drained();
+                    },
+                    ProgramTimeoutMs));
             ::kill(program.process.processId(), row.signal);
         }
         QCOMPARE(program.Wait(), row.status);
@@ -218,29 +254,39 @@ private slots:
             Program next;
             next.Start({"--ports"}, QByteArray(), archive.path());
             QCOMPARE(next.Wait(), 0);
-            QVERIFY2(next.err.contains("zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: "), next.err.constData());
+            QVERIFY2(next.err.contains("zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: "),
+                     next.err.constData());
         } else {
             QCOMPARE(line.Received().count('\x16'), 1); // the SYN, however it ended
         }
         const qint64 endedMs = clock.elapsed();
 
-        const QByteArray received = line.Machine().Sent().first(std::min(line.Machine().Sent().size(), qsizetype(64) << 20));
+        const QByteArray received = line.Machine().Sent().first(
+                std::min(line.Machine().Sent().size(), qsizetype(64) << 20));
         QCOMPARE(program.out, row.status == 0 || row.status == 4 ? PrintedLines(received) : QByteArray());
         QVERIFY(row.status != 4 || program.err.contains("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
-        QVERIFY(!row.shell.contains("full") || program.err.contains("schreiben (der Datenträger ist voll). Er liegt im Archiv: "));
+        QVERIFY(!row.shell.contains("full")
+                || program.err.contains("schreiben (der Datenträger ist voll). Er liegt im Archiv: "));
         QVERIFY(row.status != 7 || program.err.contains("zelvorin: 1 s lang kamen keine Daten mehr.\n"));
-        QVERIFY(!row.shell.contains("/dev/null/A") || program.err.contains("zelvorin: Ausdruck nicht gespeichert: /dev/null/A: "));
-        QVERIFY(row.status != 0 && row.status != 6 || line.Received() == "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16"); // nothing else
+        QVERIFY(!row.shell.contains("/dev/null/A")
+                || program.err.contains("zelvorin: Ausdruck nicht gespeichert: /dev/null/A: "));
+        QVERIFY(row.status != 0 && row.status != 6
+                || line.Received() == "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16"); // nothing else
         if (row.status == 0) {
             // On the wire with the real timers: half a second between polls, the
             // command one tick after the answer, the grace time after our SYN.
-            QVERIFY2(heard[1] - heard[0] >= 480 && heard[1] - heard[0] < 1000, qPrintable(QString::number(heard[1] - heard[0])));
-            QVERIFY2(heard[2] - heard[1] >= 5 && heard[2] - heard[1] < 200, qPrintable(QString::number(heard[2] - heard[1])));
+            QVERIFY2(heard[1] - heard[0] >= 480 && heard[1] - heard[0] < 1000,
+                     qPrintable(QString::number(heard[1] - heard[0])));
+            QVERIFY2(heard[2] - heard[1] >= 5 && heard[2] - heard[1] < 200,
+                     qPrintable(QString::number(heard[2] - heard[1])));
             QVERIFY2(endedMs - heard.last() >= 330, qPrintable(QString::number(endedMs - heard.last())));
-            QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** Warte auf Daten\n\n*** Sende 22\n"));
+            QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** "
+                                           "Warte auf Daten\n\n*** Sende 22\n"));
         }
-        QVERIFY(row.status != 1 || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
-                                                        "zelvorin: " + QFile::encodeName(line.SlavePath()) + ": Automat antwortet nicht\n"));
+        QVERIFY(row.status != 1
+                || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
+                                        "zelvorin: "
+                                        + QFile::encodeName(line.SlavePath()) + ": Automat antwortet nicht\n"));
 
         const QStringList files = QDir(archive.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(files.size(), row.kept.size());
@@ -248,7 +294,8 @@ private slots:
             QCOMPARE(files[i].section('_', 2), row.kept[i].replace("%1", line.SlavePath().section('/', -1)));
             QFile file(archive.filePath(files[i]));
             QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), files[i].endsWith(".bin") ? received : PrintedLines(received).replace("\n", "\r\n"));
+            QCOMPARE(file.readAll(),
+                     files[i].endsWith(".bin") ? received : PrintedLines(received).replace("\n", "\r\n"));
         }
     }
 
@@ -256,26 +303,36 @@ private slots:
     void noAnswer_data()
     {
         QTest::addColumn<Reset>("row");
-        QTest::newRow("a silent machine at a device path: nothing on standard output, and the time limit left to the data")
-            << Reset{{"--reset", "/dev/%r", "--timeout", "1"}, SimulatedMachine::Scenario::Silent, 0, 1, {}};
+        QTest::newRow(
+                "a silent machine at a device path: nothing on standard output, and the time limit left to the data")
+                << Reset{{"--reset", "/dev/%r", "--timeout", "1"}, SimulatedMachine::Scenario::Silent, 0, 1, {}};
     }
     void noAnswer() { reset(); }
 
     void portsListedWithTheTruth_data()
     {
         QTest::addColumn<PortCase>("row");
-        QTest::newRow("a plain file: the system's words") << PortCase{"file", "", "", ": Inappropriate ioctl for device"};
-        QTest::newRow("a link 4000 bytes long: opened by the path it leads to") << PortCase{"link 4000", "", "", ": lässt sich öffnen"};
-        QTest::newRow("a file 300 bytes deep: the true reason") << PortCase{"file 300", "", "", "der Pfad des Geräts ist zu lang"};
+        QTest::newRow("a plain file: the system's words")
+                << PortCase{"file", "", "", ": Inappropriate ioctl for device"};
+        QTest::newRow("a link 4000 bytes long: opened by the path it leads to")
+                << PortCase{"link 4000", "", "", ": lässt sich öffnen"};
+        QTest::newRow("a file 300 bytes deep: the true reason")
+                << PortCase{"file 300", "", "", "der Pfad des Geräts ist zu lang"};
         QTest::newRow("held by another Zelvorin") << PortCase{"pty", "", "port", ": belegt, ein anderes Programm"};
-        QTest::newRow("held in exclusive mode") << PortCase{"pty", "0:0 0666", "TIOCEXCL", ": belegt, ein anderes Programm"};
+        QTest::newRow("held in exclusive mode")
+                << PortCase{"pty", "0:0 0666", "TIOCEXCL", ": belegt, ein anderes Programm"};
         QTest::newRow("only its owner may: who, and a udev rule")
-            << PortCase{"pty", "0:0 0600", "", ": keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). Eine udev-Regel"};
-        QTest::newRow("its group may: join it") << PortCase{"pty", "0:20 0660", "", "»sudo usermod -aG dialout $USER«, danach ab- und"};
-        QTest::newRow("its group may, and run it too") << PortCase{"pty", "0:20 0770", "", "»sudo usermod -aG dialout $USER«"};
-        QTest::newRow("never advise joining sudo") << PortCase{"pty", "0:27 0660", "", "nur der Eigentümer root und die Gruppe sudo"};
-        QTest::newRow("named relative to /dev: the path it opens, diagnosed")
-            << PortCase{"pts", "0:0 0600", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung."};
+                << PortCase{"pty", "0:0 0600", "",
+                            ": keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). "
+                            "Eine udev-Regel"};
+        QTest::newRow("its group may: join it")
+                << PortCase{"pty", "0:20 0660", "", "»sudo usermod -aG dialout $USER«, danach ab- und"};
+        QTest::newRow("its group may, and run it too")
+                << PortCase{"pty", "0:20 0770", "", "»sudo usermod -aG dialout $USER«"};
+        QTest::newRow("never advise joining sudo")
+                << PortCase{"pty", "0:27 0660", "", "nur der Eigentümer root und die Gruppe sudo"};
+        QTest::newRow("named relative to /dev: the path it opens, diagnosed") << PortCase{
+                "pts", "0:0 0600", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung."};
     }
     void portsListedWithTheTruth()
     {
@@ -286,7 +343,9 @@ private slots:
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path());
         QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
-        QByteArray path = row.device == "pty" ? pty.SlavePath() : row.device == "pts" ? pty.SlavePath().mid(5) : folder + '/' + row.device.toLatin1();
+        QByteArray path = row.device == "pty"   ? pty.SlavePath()
+                          : row.device == "pts" ? pty.SlavePath().mid(5)
+                                                : folder + '/' + row.device.toLatin1();
         if (row.device.contains(' ')) { // a link or a file this long, in folders as deep as it takes
             const qsizetype length = row.device.section(' ', 1).toLongLong();
             for (path = folder; length - path.size() - 1 > 200;)
@@ -296,8 +355,9 @@ private slots:
                                                   : QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly));
         }
         const QByteArray device = pty.SlavePath();
-        QVERIFY(row.access.isEmpty() || (::chown(device.constData(), 0, row.access.section(' ', 0, 0).section(':', 1).toUInt()) == 0
-                                         && ::chmod(device.constData(), row.access.section(' ', 1).toUInt(nullptr, 8)) == 0));
+        QVERIFY(row.access.isEmpty()
+                || (::chown(device.constData(), 0, row.access.section(' ', 0, 0).section(':', 1).toUInt()) == 0
+                    && ::chmod(device.constData(), row.access.section(' ', 1).toUInt(nullptr, 8)) == 0));
         const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         QVERIFY(row.hold != "TIOCEXCL" || ::ioctl(holder, TIOCEXCL) == 0);
         DeviceSerialPort ours(PtyDirectory({{1, device}}));
@@ -307,11 +367,15 @@ private slots:
         if (row.access.isEmpty())
             program.Start({"--ports"}, path, dir.path());
         else // as an ordinary user, from where one may run it
-            program.Start({"--reuid=65534", "--regid=65534", "--clear-groups", m_forAnyone.filePath("zelvorin"), "--ports"}, path, dir.path(), "setpriv");
+            program.Start(
+                    {"--reuid=65534", "--regid=65534", "--clear-groups", m_forAnyone.filePath("zelvorin"), "--ports"},
+                    path, dir.path(), "setpriv");
         QCOMPARE(program.Wait(), 0);
         ::close(holder);
         const QString line = QString::fromUtf8(program.out).section('\n', 0, 0);
-        QVERIFY2(line.startsWith("COM1: ") && line.contains(row.said.replace("%1", QString::fromLatin1(device).section('/', -1))), qPrintable(line));
+        QVERIFY2(line.startsWith("COM1: ")
+                         && line.contains(row.said.replace("%1", QString::fromLatin1(device).section('/', -1))),
+                 qPrintable(line));
         QVERIFY2(!line.contains("-aG root") && !line.contains("-aG sudo"), qPrintable(line));
     }
 

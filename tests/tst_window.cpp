@@ -34,7 +34,7 @@
 
 namespace {
 
-template <typename T>
+template<typename T>
 T *Control(const Form1 &form, const char *name)
 {
     return form.findChild<T *>(QLatin1StringView(name));
@@ -96,22 +96,26 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
-        QVERIFY(form.LayoutScale() < Form1::MaxLayoutScale); // the least that fits, not the cap
+        QVERIFY(form.LayoutScale() < Form1::MaxLayoutScale);      // the least that fits, not the cap
         for (const QLabel *label : form.findChildren<QLabel *>()) // wrapped, and whole
-            QVERIFY2(label->minimumSizeHint().width() <= label->width() && label->heightForWidth(label->width()) <= label->height(),
+            QVERIFY2(label->minimumSizeHint().width() <= label->width()
+                             && label->heightForWidth(label->width()) <= label->height(),
                      qPrintable(label->objectName()));
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
-        QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest in view
+        QTRY_VERIFY(list->viewport()->rect().contains(
+                list->visualRect(list->model()->index(199, 0)))); // the newest in view
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         // Opened within the screen, with every control in view or scrolled to.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
         auto *scroller = form.findChild<QScrollArea *>();
-        const auto controls = list->parentWidget()->findChildren<QWidget *>(QRegularExpression("^(Label|Combo|Command|Status)"));
+        const auto controls = list->parentWidget()->findChildren<QWidget *>(
+                QRegularExpression("^(Label|Combo|Command|Status)"));
         QCOMPARE(controls.size(), 10);
         for (QWidget *control : controls) {
             scroller->ensureWidgetVisible(control, 0, 0);
-            QVERIFY2(scroller->viewport()->rect().contains(QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
+            QVERIFY2(scroller->viewport()->rect().contains(
+                             QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
                      qPrintable(control->objectName()));
         }
         // Made larger than the whole page, the window gives the list all the new room.
@@ -138,11 +142,13 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto *button = Control<QPushButton>(form, "Command1");
-        DeviceSerialPort other(PtyDirectory({{1, QFile::encodeName(machine.SlavePath())}})); // the window looked at the port, and let it go
+        DeviceSerialPort other(PtyDirectory(
+                {{1, QFile::encodeName(machine.SlavePath())}})); // the window looked at the port, and let it go
         QVERIFY(other.SetPortNumber(1) && other.Open() && other.Close());
         // The port on offer and chosen, with its device; typed text is taken as typed, never completed.
         auto *combo = Control<QComboBox>(form, "Combo1");
-        QCOMPARE(form.SelectorText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(), "COM1: " + machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
+        QCOMPARE(form.SelectorText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(),
+                 "COM1: " + machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
         combo->clearEditText();
         QTest::keyClicks(combo, "COM");
         QCOMPARE(form.SelectorText(), QStringLiteral("COM"));
@@ -151,12 +157,13 @@ private slots:
         QCOMPARE(combo->count(), 1);
         button->setFocus();
         QTimer::singleShot(15000, &form, &QWidget::close); // a reset that never ends fails here, not at the time-out
-        QTest::keyClick(button, Qt::Key_Space); // returns when the reset is over
+        QTest::keyClick(button, Qt::Key_Space);            // returns when the reset is over
         QVERIFY(!form.State().QuitRequested);
 
-        QCOMPARE(ToStrings(form.Entries()), QStringList({"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
-                                                         "*** Warte auf Daten", "", "*** Sende 22"})
-                                                + ToStrings(Printout::RenderPrintout(machine.Machine().FullTransmission())));
+        QCOMPARE(ToStrings(form.Entries()),
+                 QStringList({"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
+                              "*** Warte auf Daten", "", "*** Sende 22"})
+                         + ToStrings(Printout::RenderPrintout(machine.Machine().FullTransmission())));
         QVERIFY(button->isEnabled() && Control<QComboBox>(form, "Combo1")->isEnabled());
         for (const QTimer *timer : form.findChildren<QTimer *>()) // idle, nothing wakes the processor
             QTRY_VERIFY(!timer->isActive());
@@ -168,8 +175,10 @@ private slots:
         QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
         form.ListMenu()->close();
         const QString firstStatus = form.StatusText(); // for screen readers too
-        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QLabel>(form, "StatusLine"))->text(QAccessible::Name), QStringLiteral("Status"));
-        QVERIFY2(firstStatus.startsWith("Ausdruck erhalten und gespeichert: ") && firstStatus.endsWith(".txt"), qPrintable(firstStatus));
+        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QLabel>(form, "StatusLine"))->text(QAccessible::Name),
+                 QStringLiteral("Status"));
+        QVERIFY2(firstStatus.startsWith("Ausdruck erhalten und gespeichert: ") && firstStatus.endsWith(".txt"),
+                 qPrintable(firstStatus));
 
         // While the second printout comes in: Tab stays out of the port field,
         // and the menu offers no dialog that would hold the reset up.
@@ -179,18 +188,24 @@ private slots:
                 return;
             QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
             QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
-            duringReset = EnabledActions(form.ListMenu()) << form.focusWidget()->objectName()
-                                                          << QString::number(Control<QComboBox>(form, "Combo1")->isEnabled());
+            duringReset = EnabledActions(form.ListMenu())
+                          << form.focusWidget()->objectName()
+                          << QString::number(Control<QComboBox>(form, "Combo1")->isEnabled());
             form.ListMenu()->close();
         });
         QTest::keyClick(button, Qt::Key_Space);
         QCOMPARE(duringReset, (QStringList{"Ausdruck", "Archivordner", "List1", "0"}));
-        QTest::keyClick(Control<QListView>(form, "List1"), Qt::Key_F10, Qt::ShiftModifier); // the menu, now for the second printout
+        QTest::keyClick(Control<QListView>(form, "List1"), Qt::Key_F10,
+                        Qt::ShiftModifier); // the menu, now for the second printout
         form.ListMenu()->close();
         // The menu saves the second printout alone, proposing the archive's name for it.
         const QString archived = form.StatusText().section(": ", 1);
-        QVERIFY2(archived != firstStatus.section(": ", 1) && QFile::exists(archive.filePath(archived)), qPrintable(archived));
-        const auto contents = [&](const QString &name) { QFile file(archive.filePath(name)); return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(); };
+        QVERIFY2(archived != firstStatus.section(": ", 1) && QFile::exists(archive.filePath(archived)),
+                 qPrintable(archived));
+        const auto contents = [&](const QString &name) {
+            QFile file(archive.filePath(name));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
         QStringList proposed;
         QStringList said;
         for (const int entry : {1, 3}) { // text, PDF
@@ -207,7 +222,8 @@ private slots:
         QCOMPARE(proposed, (QStringList{archived, "Speichern", archived.chopped(4) + ".pdf", "Speichern"}));
         QVERIFY(!contents("<b>gespeichert.pdf").isEmpty());
         QCOMPARE(contents("<b>gespeichert.txt"), contents(archived));
-        QCOMPARE(said, QStringList({"Gespeichert: " + archive.filePath("<b>gespeichert.txt"), "Gespeichert: " + archive.filePath("<b>gespeichert.pdf")}));
+        QCOMPARE(said, QStringList({"Gespeichert: " + archive.filePath("<b>gespeichert.txt"),
+                                    "Gespeichert: " + archive.filePath("<b>gespeichert.pdf")}));
         auto *status = Control<QLabel>(form, "StatusLine"); // a name like markup is shown as it is
         status->setSelection(0, said.last().size());
         QCOMPARE(status->selectedText(), said.last());
@@ -226,11 +242,15 @@ private slots:
         const QString copiedFive = "Ausdruck kopiert: 5 Zeilen";
         const QString keptBefore = "Nichts kopiert: die Liste hat keinen Ausdruck";
         QTest::newRow("C copies") << int(Qt::Key_C) << int(Qt::NoModifier) << entries << text << copiedFive;
-        QTest::newRow("Ctrl+C copies everything, not the current entry") << int(Qt::Key_C) << int(Qt::ControlModifier) << entries << text << copiedFive;
-        QTest::newRow("an empty list: the clipboard keeps what it had") << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{} << QString() << keptBefore;
+        QTest::newRow("Ctrl+C copies everything, not the current entry")
+                << int(Qt::Key_C) << int(Qt::ControlModifier) << entries << text << copiedFive;
+        QTest::newRow("an empty list: the clipboard keeps what it had")
+                << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{} << QString() << keptBefore;
         QTest::newRow("blank lines only: the clipboard keeps what it had")
-            << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{"*** Sende 22", " ", ""} << QString() << keptBefore;
-        QTest::newRow("another key copies nothing") << int(Qt::Key_X) << int(Qt::NoModifier) << entries << QString() << QString();
+                << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{"*** Sende 22", " ", ""} << QString()
+                << keptBefore;
+        QTest::newRow("another key copies nothing")
+                << int(Qt::Key_X) << int(Qt::NoModifier) << entries << QString() << QString();
     }
 
     void copyOnKeyRelease()
@@ -250,14 +270,14 @@ private slots:
         QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before")); // held, not yet released
         QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QTRY_VERIFY2(status.isEmpty() ? form.StatusText().isEmpty() : form.StatusText().startsWith(status), qPrintable(form.StatusText()));
+        QTRY_VERIFY2(status.isEmpty() ? form.StatusText().isEmpty() : form.StatusText().startsWith(status),
+                     qPrintable(form.StatusText()));
         QCOMPARE(QGuiApplication::clipboard()->text(), copied.isNull() ? QStringLiteral("before") : copied);
         // Without a reset that brought a printout, nor an archive, the list's menu has nothing to offer.
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), QStringList());
         QVERIFY(form.close()); // idle, it closes at once
     }
-
 };
 
 QTEST_MAIN(TestWindow)

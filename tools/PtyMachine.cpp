@@ -9,7 +9,7 @@
 namespace {
 constexpr int DrainCheckMs = 2;
 constexpr int DrainChecksAtMost = 1000;
-}
+} // namespace
 
 PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
     : QObject(parent)
@@ -59,7 +59,8 @@ void PtyMachine::HangUp()
 bool PtyMachine::Drained() const
 {
     int waiting = 0;
-    return m_unwritten.isEmpty() && m_pty.Slave() >= 0 && ::ioctl(m_pty.Slave(), FIONREAD, &waiting) == 0 && waiting == 0;
+    return m_unwritten.isEmpty() && m_pty.Slave() >= 0 && ::ioctl(m_pty.Slave(), FIONREAD, &waiting) == 0
+           && waiting == 0;
 }
 
 void PtyMachine::HangUpWhenDrained()
@@ -81,8 +82,7 @@ void PtyMachine::OnReadable()
     emit BytesReceived(bytes);
     Pump();
     const auto phase = m_machine.CurrentPhase();
-    if (phase != phaseBefore
-        && (phase == SimulatedMachine::Phase::Done || phase == SimulatedMachine::Phase::Refused))
+    if (phase != phaseBefore && (phase == SimulatedMachine::Phase::Done || phase == SimulatedMachine::Phase::Refused))
         emit Finished();
 }
 

@@ -54,7 +54,7 @@ private:
     QTimer m_timer;
     QTimer m_drainTimer;
     int m_drainChecks = 0;
-    QByteArray m_unwritten; // accepted from the machine, not yet all taken by the terminal
+    QByteArray m_unwritten;  // accepted from the machine, not yet all taken by the terminal
     qsizetype m_written = 0; // how much of m_unwritten the terminal has taken
     QByteArray m_received;
 };

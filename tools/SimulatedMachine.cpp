@@ -40,31 +40,30 @@ QByteArray SimulatedMachine::DefaultPrintout()
 {
     // \x1b is ESC; "ESC K x" and "ESC k x" are printer commands the program strips.
     // Lines fit the machine's 24-column printer, but for a few that overflow.
-    const QString text = QStringLiteral(
-        "\x1bK1\x1b@äK1F== AUDIT-AUSDRUCK ==\r\n"
-        "K20Automat Nr.     004711\n"
-        "Datum  06.12.2026 14:32\n"
-        "@@@@@@@@@@@@@@@@@@@@@@@@\n"
-        "Verkäufe seit Löschung:   1.284\n"
-        "Umsatz:      2.345,60 €\n"
-        "\x1bk2Bargeld:     1.980,40 €\n"
-        "Bargeldlos:    365,20 €\n"
-        "\n"
-        "äMünzröhren\n"
-        "  0,10 €:   37 Stück\n"
-        "  0,20 €:   42 Stück\n"
-        "  0,50 €:   28 Stück\n"
-        "  1,00 €:   19 Stück\n"
-        "  2,00 €:   11 Stück\n"
-        "äK0ABanknoten\n"
-        "   5 €: 12  10 €: 7  20 €: 3\n"
-        "Fächer leer: 3, 7, 12\n"
-        "Türöffnungen:         17\n"
-        "Störungen: Münzprüfer 2x, Kühlung 0x\n"
-        "K3xSchacht 3 geprüft\n"
-        "ä\n"
-        "Rückstellung erfolgt\n"
-        "\x1bK0\r\n");
+    const QString text = QStringLiteral("\x1bK1\x1b@äK1F== AUDIT-AUSDRUCK ==\r\n"
+                                        "K20Automat Nr.     004711\n"
+                                        "Datum  06.12.2026 14:32\n"
+                                        "@@@@@@@@@@@@@@@@@@@@@@@@\n"
+                                        "Verkäufe seit Löschung:   1.284\n"
+                                        "Umsatz:      2.345,60 €\n"
+                                        "\x1bk2Bargeld:     1.980,40 €\n"
+                                        "Bargeldlos:    365,20 €\n"
+                                        "\n"
+                                        "äMünzröhren\n"
+                                        "  0,10 €:   37 Stück\n"
+                                        "  0,20 €:   42 Stück\n"
+                                        "  0,50 €:   28 Stück\n"
+                                        "  1,00 €:   19 Stück\n"
+                                        "  2,00 €:   11 Stück\n"
+                                        "äK0ABanknoten\n"
+                                        "   5 €: 12  10 €: 7  20 €: 3\n"
+                                        "Fächer leer: 3, 7, 12\n"
+                                        "Türöffnungen:         17\n"
+                                        "Störungen: Münzprüfer 2x, Kühlung 0x\n"
+                                        "K3xSchacht 3 geprüft\n"
+                                        "ä\n"
+                                        "Rückstellung erfolgt\n"
+                                        "\x1bK0\r\n");
     QStringEncoder encoder("windows-1252");
     return encoder.encode(text);
 }
@@ -151,10 +150,9 @@ QByteArray SimulatedMachine::Transmit(qint64 nowMs)
         available = nowMs >= m_answerAtMs ? m_outgoing.size() : m_released;
     } else if (m_phase == Phase::Printing) {
         const qint64 pieces = m_options.pieceIntervalMs == 0
-            ? m_outgoing.size()
-            : std::max<qint64>(0, (nowMs - m_printStartMs) / m_options.pieceIntervalMs);
-        available = std::min<qint64>(m_outgoing.size(),
-                                     m_options.header.size() + pieces * m_options.pieceBytes);
+                                      ? m_outgoing.size()
+                                      : std::max<qint64>(0, (nowMs - m_printStartMs) / m_options.pieceIntervalMs);
+        available = std::min<qint64>(m_outgoing.size(), m_options.header.size() + pieces * m_options.pieceBytes);
         if (m_options.scenario == Scenario::HangUpInData)
             available = std::min<qsizetype>(available, m_options.header.size() + m_options.printout.size() / 2);
     }

@@ -25,13 +25,13 @@ public:
     struct Options
     {
         Scenario scenario = Scenario::Normal;
-        int answerAtPoll = 3;            // answer the k-th ENQ
-        int answerDelayMs = 0;           // this long after it
+        int answerAtPoll = 3;  // answer the k-th ENQ
+        int answerDelayMs = 0; // this long after it
         QByteArray header = DefaultHeader();
         QByteArray printout = DefaultPrintout();
-        int pieceBytes = 32;             // about the pace of 9600 baud:
-        int pieceIntervalMs = 33;        // 960 bytes a second
-        int trickleIntervalMs = 20;      // SlowTrickle: one byte this often
+        int pieceBytes = 32;        // about the pace of 9600 baud:
+        int pieceIntervalMs = 33;   // 960 bytes a second
+        int trickleIntervalMs = 20; // SlowTrickle: one byte this often
     };
 
     enum class Phase { AwaitingPolls, ReadingCommand, Printing, AwaitingSyn, Done, HungUp, Refused };
@@ -40,7 +40,9 @@ public:
     static constexpr char Syn = 22;
 
     explicit SimulatedMachine(Options options);
-    SimulatedMachine() : SimulatedMachine(Options{}) {}
+    SimulatedMachine()
+        : SimulatedMachine(Options{})
+    {}
 
     // Bytes the PC sent, at `nowMs` on the caller's clock.
     void Receive(QByteArrayView bytes, qint64 nowMs);
@@ -74,8 +76,8 @@ private:
     Phase m_phase = Phase::AwaitingPolls;
     int m_polls = 0;
     QByteArray m_command;
-    QByteArray m_outgoing;     // what the machine will send, in order
-    qsizetype m_released = 0;  // how much of m_outgoing has been handed out
+    QByteArray m_outgoing;    // what the machine will send, in order
+    qsizetype m_released = 0; // how much of m_outgoing has been handed out
     qint64 m_answerAtMs = 0;
     qint64 m_printStartMs = 0;
     QByteArray m_sent;

@@ -29,11 +29,16 @@ void OnSignal(int)
 std::optional<SimulatedMachine::Scenario> ParseScenario(const QString &name)
 {
     using S = SimulatedMachine::Scenario;
-    if (name == u"normal") return S::Normal;
-    if (name == u"silent") return S::Silent;
-    if (name == u"no-syn") return S::NoFinalSyn;
-    if (name == u"hang-up") return S::HangUpInData;
-    if (name == u"trickle") return S::SlowTrickle;
+    if (name == u"normal")
+        return S::Normal;
+    if (name == u"silent")
+        return S::Silent;
+    if (name == u"no-syn")
+        return S::NoFinalSyn;
+    if (name == u"hang-up")
+        return S::HangUpInData;
+    if (name == u"trickle")
+        return S::SlowTrickle;
     return std::nullopt;
 }
 
@@ -78,8 +83,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption logFile(QStringLiteral("log"),
                                      QStringLiteral("Log the exchange to this file instead of standard error."),
                                      QStringLiteral("file"));
-    const QCommandLineOption once(QStringLiteral("once"),
-                                  QStringLiteral("Exit when the exchange is over."));
+    const QCommandLineOption once(QStringLiteral("once"), QStringLiteral("Exit when the exchange is over."));
     parser.addOptions({scenario, answerAt, pieceBytes, pieceMs, size, printoutFile, logFile, once});
     parser.process(app);
 
