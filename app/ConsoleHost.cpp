@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ConsoleHost.h"
 
+#include "archive/ArchiveFiles.h"
+#include "printout/PrintoutCopy.h"
 #include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
 #include "serial/PortDiagnostics.h"
@@ -8,89 +10,125 @@
 #include <cerrno>
 #include <cstdio>
 
-ConsoleHost::ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive,
-                         int timeoutSeconds, bool outputOpen)
+ConsoleHost::ConsoleHost(PortDirectory directory, PortChoice port, PrintoutArchive archive, int timeoutSeconds,
+                         bool outputOpen)
     : m_port(std::move(directory))
-    , m_number(number)
-    , m_portName(std::move(portName))
-    , m_archive(std::move(archive))
+    , m_choice(std::move(port))
     , m_timeoutSeconds(timeoutSeconds)
     , m_outputOpen(outputOpen)
+    , m_keeper(archive.IsEnabled() ? std::make_unique<ArchiveKeeper>(archive.FolderPath()) : nullptr)
+    , m_exitGuard(m_port, [this] {
+        if (m_keeper)
+            m_keeper->KeepAtExit();
+    })
 {
     m_timer.setInterval(TickIntervalMs);
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { m_state.TickMs += TickIntervalMs; });
     QObject::connect(&m_signals, &TerminationSignals::Received, [this](int signal) {
-        m_signal = signal;
-        m_state.QuitRequested = true;
+        ++m_signalsReceived;
+        RequestStop({StopCause::Signal, signal});
     });
     m_stall.setInterval(std::chrono::seconds(timeoutSeconds));
-    QObject::connect(&m_stall, &QTimer::timeout, [this] {
-        m_timedOut = true;
-        m_state.QuitRequested = true;
-    });
+    QObject::connect(&m_stall, &QTimer::timeout, [this] { RequestStop({StopCause::TimeLimit}); });
+    m_listeners.Add(&m_exitGuard);
+    if (m_keeper)
+        m_listeners.Add(m_keeper.get());
+    m_listeners.Add(this);
+}
+
+ConsoleHost::~ConsoleHost() = default;
+
+void ConsoleHost::RequestStop(Stop stop)
+{
+    if (!m_state.QuitRequested)
+        m_stop = stop;
+    m_state.QuitRequested = true;
 }
 
 int ConsoleHost::Run()
 {
     // Say at once why the port does not open, not after twenty polls into nothing.
-    m_port.SetPortNumber(m_number);
+    m_port.SetPortNumber(m_choice.number);
     if (!m_port.Open()) {
-        const std::optional<PortDevice> device = m_port.Directory().Device(m_number);
-        const QString why = device ? PortDiagnostic(ResetRecord::PortLabel(m_portName, DevicePath()), *device,
-                                                    m_port.LastOpenError())
-                                   : QStringLiteral("zelvorin: %1 ist keinem Gerät zugeordnet.").arg(m_portName);
+        const std::optional<PortDevice> device = m_port.Directory().Device(m_choice.number);
+        const QString why = device ? PortDiagnostic(m_choice.Label(), *device, m_port.LastOpenError())
+                                   : QStringLiteral("zelvorin: %1 ist keinem Gerät zugeordnet.").arg(m_choice.name);
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return CannotOpen;
     }
     // Left open: the reset opens it anew at once, and nobody takes it meanwhile.
 
-    const ResetRecord record = RunReset(*this);
-    const bool printed = Print(record);
+    ResetRecord record = RunReset(*this, m_listeners);
+    // The printout goes out before the archive is waited for: a stalled disk holds up neither.
+    const int printError = Print(record);
+    AwaitArchive(record);
+    if (record.archive.state == ArchiveResult::State::Failed)
+        std::fprintf(stderr, "zelvorin: Ausdruck nicht gespeichert: %s\n", qPrintable(record.archive.detail));
+    if (printError != 0) {
+        const QString where = record.archive.textPath.isEmpty()
+                                      ? QString()
+                                      : QStringLiteral(" Er liegt im Archiv: %1").arg(record.archive.textPath);
+        const QString why = m_outputOpen ? ArchiveFiles::GermanReason(printError)
+                                         : QStringLiteral("sie ist geschlossen");
+        std::fprintf(stderr, "zelvorin: Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben (%s).%s\n",
+                     qPrintable(why), qPrintable(where));
+    }
     std::fprintf(stderr, "zelvorin: %s\n", qPrintable(record.Summary()));
-    if (!printed)
+    if (printError != 0)
         return OutputFailed;
-    if (record.dataEnd == ResetRecord::DataEnd::Syn)
+    switch (record.stop.cause) {
+    case StopCause::MachineSyn:
         return Printed;
-    if (record.dataEnd == ResetRecord::DataEnd::CutOff)
+    case StopCause::Bound:
         return CutOff;
-    if (m_signal != 0)
-        return 128 + m_signal;
-    if (m_timedOut) {
+    case StopCause::Signal:
+        return 128 + record.stop.signal;
+    case StopCause::TimeLimit:
         std::fprintf(stderr, "zelvorin: %d s lang kamen keine Daten mehr.\n", m_timeoutSeconds);
         return TimedOut;
+    default:
+        return NoAnswer;
     }
-    return NoAnswer;
 }
 
-bool ConsoleHost::Print(const ResetRecord &record)
+void ConsoleHost::AwaitArchive(ResetRecord &record)
+{
+    if (!m_keeper)
+        return;
+    record.archive.state = ArchiveResult::State::Pending;
+    const QMetaObject::Connection kept = QObject::connect(
+            m_keeper.get(), &ArchiveKeeper::Kept, m_keeper.get(),
+            [&record](const QDateTime &, const ArchiveResult &result) { record.archive = result; });
+    // A signal, now or before, asks to be done: a disk that has not answered
+    // by then is left to the journal.
+    QTimer givingUp;
+    givingUp.setSingleShot(true);
+    givingUp.setInterval(SignalledArchiveWaitMs);
+    const QMetaObject::Connection signalled = QObject::connect(&m_signals, &TerminationSignals::Received, &givingUp,
+                                                               [&givingUp] { givingUp.start(); });
+    if (m_signalsReceived > 0)
+        givingUp.start();
+    bool gaveUp = false;
+    QObject::connect(&givingUp, &QTimer::timeout, [&gaveUp] { gaveUp = true; });
+    while (record.archive.state == ArchiveResult::State::Pending && !gaveUp)
+        EventLoop::Pump(PumpMode::WaitForActivity);
+    QObject::disconnect(kept);
+    QObject::disconnect(signalled);
+    if (record.archive.state == ArchiveResult::State::Pending)
+        record.archive.state = ArchiveResult::State::Unfinished; // the journal keeps the bytes for the next start
+}
+
+int ConsoleHost::Print(const ResetRecord &record)
 {
     if (!record.HasPrintout())
-        return true;
-    QByteArray text;
-    record.lines.ForEach([&text](QStringView line) { text += line.toUtf8() + '\n'; });
-    const bool written = m_outputOpen && std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size())
-                         && std::fflush(stdout) == 0;
-    if (written)
-        return true;
-    const QString where = record.archive.textPath.isEmpty()
-                                  ? QString()
-                                  : QStringLiteral(" Er liegt im Archiv: %1").arg(record.archive.textPath);
-    const QString why = m_outputOpen ? ArchiveFiles::GermanReason(errno) : QStringLiteral("sie ist geschlossen");
-    std::fprintf(stderr, "zelvorin: Der Ausdruck ließ sich nicht auf die Standardausgabe schreiben (%s).%s\n",
-                 qPrintable(why), qPrintable(where));
-    return false;
-}
-
-QString ConsoleHost::SelectorText() const
-{
-    return QStringLiteral("COM%1").arg(m_number);
-}
-
-QString ConsoleHost::DevicePath() const
-{
-    const std::optional<PortDevice> device = m_port.Directory().Device(m_number);
-    return device ? device->ShownPath() : QString();
+        return 0;
+    if (!m_outputOpen)
+        return EBADF;
+    const QByteArray text = Printout::JoinLines(record.printout, QLatin1StringView("\n")).toUtf8();
+    if (std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size()) && std::fflush(stdout) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
 }
 
 void ConsoleHost::SetTimerEnabled(bool enabled)
@@ -98,27 +136,32 @@ void ConsoleHost::SetTimerEnabled(bool enabled)
     EventLoop::SetTicking(m_timer, enabled);
 }
 
-void ConsoleHost::AppendLine(const QString &line)
+void ConsoleHost::AppendStatusLine(const QString &line)
 {
     // A terminal that is gone must not end the reset: the machine still needs its SYN.
     std::fprintf(stderr, "%s\n", line.toUtf8().constData()); // unbuffered: there at once
 }
 
-void ConsoleHost::WatchForStall()
+void ConsoleHost::AppendBlankLine()
 {
-    if (m_stall.interval() <= 0)
-        return;
-    const bool inData = !m_state.CodeString.isEmpty() && !m_state.DataEnded && !m_state.QuitRequested;
-    if (!inData) {
-        m_stall.stop();
-    } else if (m_state.RxBuffer.size() != m_seen || !m_stall.isActive()) {
-        m_seen = m_state.RxBuffer.size();
+    std::fputc('\n', stderr);
+}
+
+void ConsoleHost::PhaseChanged(const ResetRecord &, Phase phase, int)
+{
+    if (phase == Phase::Data && m_timeoutSeconds > 0)
         m_stall.start();
-    }
+    else if (phase == Phase::Grace)
+        m_stall.stop();
+}
+
+void ConsoleHost::BytesReceived(QByteArrayView, qint64)
+{
+    if (m_stall.isActive())
+        m_stall.start();
 }
 
 void ConsoleHost::PumpEvents(PumpMode mode)
 {
-    WatchForStall();
     EventLoop::Pump(mode);
 }

@@ -2,16 +2,21 @@
 #pragma once
 
 #include "app/TerminationSignals.h"
+#include "archive/ArchiveKeeper.h"
+#include "archive/PrintoutArchive.h"
 #include "reset/ResetHost.h"
-#include "reset/ResetRecord.h"
+#include "reset/ResetListener.h"
+#include "reset/SynOnExit.h"
 #include "serial/DeviceSerialPort.h"
 
 #include <QTimer>
 
+#include <memory>
+
 // One reset without a window, for the command line: the same exchange, the
 // status lines on standard error as they happen, the printout on standard
 // output, UTF-8, one line each.
-class ConsoleHost final : public ResetHost
+class ConsoleHost final : public ResetHost, private ResetListener
 {
 public:
     enum ExitStatus {
@@ -25,11 +30,13 @@ public:
     };
     static constexpr int DefaultTimeoutSeconds = 60;
     static constexpr int MaxTimeoutSeconds = 1'000'000; // about 11 days: still a timer's milliseconds
+    // After a signal, the archive is waited for this much longer at most.
+    static constexpr int SignalledArchiveWaitMs = 500;
 
-    // `portName` as the user gave it; `timeoutSeconds` 0 waits for ever;
-    // `outputOpen` false when standard output was closed at the start.
-    ConsoleHost(PortDirectory directory, int16_t number, QString portName, PrintoutArchive archive, int timeoutSeconds,
-                bool outputOpen);
+    // `timeoutSeconds` 0 waits for ever; `outputOpen` false when standard
+    // output was closed at the start.
+    ConsoleHost(PortDirectory directory, PortChoice port, PrintoutArchive archive, int timeoutSeconds, bool outputOpen);
+    ~ConsoleHost() override;
 
     // Runs the reset; returns the program's exit status. SIGINT, SIGTERM,
     // SIGHUP and SIGQUIT work as a close request: a reset they cut short
@@ -38,34 +45,37 @@ public:
 
     MainWindowState &State() override { return m_state; }
     SerialPort &Port() override { return m_port; }
-    const PrintoutArchive &Archive() const override { return m_archive; }
-    QString SelectorText() const override;
-    QString PortName() const override { return m_portName; }
-    QString DevicePath() const override;
+    PortChoice ChoosePort() const override { return m_choice; }
+    Stop QuitCause() const override { return m_stop; }
     void SetButtonEnabled(bool) override {}
     void SetTimerEnabled(bool enabled) override;
     void CloseWindow() override {}
-    void AppendLine(const QString &line) override;
+    void AppendStatusLine(const QString &line) override;
+    void AppendBlankLine() override;
     void AppendPrintout(const ListEntries &) override {}
     void PumpEvents(PumpMode mode = PumpMode::ReturnAtOnce) override;
 
 private:
-    // Restarts the time limit whenever data came during the data phase.
-    void WatchForStall();
-    // False when standard output did not take the whole printout.
-    bool Print(const ResetRecord &record);
+    // The time limit counts while the printout may come, from each piece anew.
+    void PhaseChanged(const ResetRecord &reset, Phase phase, int attempt) override;
+    void BytesReceived(QByteArrayView bytes, qint64 atNs) override;
+    void RequestStop(Stop stop);
+    // Waits for the archive until it is written or a signal ends the wait.
+    void AwaitArchive(ResetRecord &record);
+    // 0, or why standard output did not take the whole printout.
+    int Print(const ResetRecord &record);
 
     DeviceSerialPort m_port;
-    int16_t m_number;
-    QString m_portName;
-    PrintoutArchive m_archive;
+    PortChoice m_choice;
     MainWindowState m_state;
     QTimer m_timer;
     TerminationSignals m_signals;
-    int m_signal = 0;
+    int m_signalsReceived = 0;
+    Stop m_stop;
     QTimer m_stall;
-    qsizetype m_seen{}; // what had come at the last restart of the limit
-    bool m_timedOut = false;
     int m_timeoutSeconds;
     bool m_outputOpen;
+    std::unique_ptr<ArchiveKeeper> m_keeper;
+    SynOnExit m_exitGuard;
+    ResetListeners m_listeners;
 };

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
-#include "archive/ReceivedFile.h"
+#include "archive/ArchiveFiles.h"
+#include "archive/ArchiveNames.h"
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutPages.h"
 #include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
+#include "reset/ResetProtocol.h"
 #include "serial/PortDiagnostics.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFutureWatcher>
 #include <QKeyEvent>
@@ -90,7 +93,18 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     : QWidget(parent)
     , MSComm1(std::move(directory))
     , m_archive(std::move(archive))
+    , m_keeper(m_archive.IsEnabled() ? std::make_unique<ArchiveKeeper>(m_archive.FolderPath()) : nullptr)
+    , m_exitGuard(MSComm1, [this] {
+        if (m_keeper)
+            m_keeper->KeepAtExit();
+    })
 {
+    m_listeners.Add(&m_exitGuard);
+    if (m_keeper) {
+        m_listeners.Add(m_keeper.get());
+        connect(m_keeper.get(), &ArchiveKeeper::Kept, this, &Form1::ArchiveKept);
+    }
+
     // The controls sit on a page that scrolls when the screen is too small
     // for it; otherwise the page is the whole window.
     auto *scroller = new QScrollArea(this);
@@ -166,6 +180,13 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
         std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(port, device, error)));
     });
     Command1->setFocus();
+}
+
+Form1::~Form1()
+{
+    // The printout the disk has not taken by then is still in the journal, for the next start.
+    if (m_keeper)
+        m_keeper->WaitUntilWritten(ClosingArchiveWait);
 }
 
 void Form1::LayOutControls()
@@ -300,19 +321,28 @@ QString Form1::StatusText() const
 
 QString Form1::PrintoutText() const
 {
-    return Printout::ClipboardText(m_latestPrintout->lines).text;
+    return Printout::JoinLines(m_latestPrintout->printout);
 }
 
 QString Form1::PageHeader() const
 {
     return QStringLiteral("Zelvorin – Ausdruck vom %1, %2")
-            .arg(m_latestPrintout->began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), m_latestPrintout->portName);
+            .arg(m_latestPrintout->began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), m_latestPrintout->port.name);
+}
+
+QString Form1::FileBase() const
+{
+    const QString kept = m_latestPrintout->archive.binPath;
+    if (!kept.isEmpty())
+        return QFileInfo(kept).completeBaseName();
+    return QString::fromLatin1(ArchiveNames::Stem(m_latestPrintout->began, m_latestPrintout->port.name)
+                               + ArchiveNames::Mark(ArchiveNames::EndingOf(*m_latestPrintout)));
 }
 
 QString Form1::AskForFile(const QString &title, const QString &suffix, const QString &filter)
 {
-    const QString proposed = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                     .filePath(m_latestPrintout->fileBase + suffix);
+    const QString proposed
+            = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(FileBase() + suffix);
     return QFileDialog::getSaveFileName(this, title, proposed, filter);
 }
 
@@ -363,11 +393,26 @@ void Form1::SaveAsPdf()
 void Form1::Command1_Click()
 {
     m_resetRunning = true;
-    ResetRecord record = RunReset(*this);
+    m_latestReset = RunReset(*this, m_listeners);
     m_resetRunning = false;
-    SetStatus(record.Summary());
-    if (record.HasPrintout())
-        m_latestPrintout = std::move(record);
+    if (m_keeper)
+        m_latestReset.archive.state = ArchiveResult::State::Pending;
+    SetStatus(m_latestReset.Summary());
+    if (m_latestReset.HasPrintout())
+        m_latestPrintout = m_latestReset;
+}
+
+void Form1::ArchiveKept(const QDateTime &began, const ArchiveResult &result)
+{
+    if (m_latestPrintout && m_latestPrintout->began == began)
+        m_latestPrintout->archive = result;
+    if (m_latestReset.began != began)
+        return;
+    m_latestReset.archive = result;
+    SetStatus(m_latestReset.Summary());
+    if (result.state == ArchiveResult::State::Failed && !m_latestReset.CutShort())
+        AppendStatusLine(QStringLiteral("*** Ausdruck nicht gespeichert: %1: %2")
+                                 .arg(QFileInfo(result.failedPath).fileName(), result.reason));
 }
 
 void Form1::Timer1_Timer()
@@ -410,21 +455,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-QString Form1::SelectorText() const
+PortChoice Form1::ChoosePort() const
 {
-    return Combo1->currentText();
-}
-
-QString Form1::PortName() const
-{
-    return QStringLiteral("COM%1").arg(ResetProtocol::PortNumberOf(Combo1->currentText()));
-}
-
-QString Form1::DevicePath() const
-{
-    const std::optional<PortDevice> device = MSComm1.Directory().Device(
-            ResetProtocol::PortNumberOf(Combo1->currentText()));
-    return device ? device->ShownPath() : QString();
+    const int16_t number = ResetProtocol::PortNumberOf(Combo1->currentText());
+    const std::optional<PortDevice> device = MSComm1.Directory().Device(number);
+    return {number, QStringLiteral("COM%1").arg(number), device ? device->ShownPath() : QString()};
 }
 
 void Form1::SetButtonEnabled(bool enabled)
@@ -457,9 +492,14 @@ void Form1::CloseWindow()
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
-void Form1::AppendLine(const QString &line)
+void Form1::AppendStatusLine(const QString &line)
 {
-    m_list.Append(line);
+    m_list.Append(line, true);
+}
+
+void Form1::AppendBlankLine()
+{
+    m_list.Append(QString(), false);
 }
 
 void Form1::AppendPrintout(const ListEntries &lines)

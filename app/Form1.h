@@ -3,8 +3,12 @@
 
 #include "app/Application.h"
 #include "app/ListModel.h"
+#include "archive/ArchiveKeeper.h"
+#include "archive/PrintoutArchive.h"
 #include "reset/ResetHost.h"
+#include "reset/ResetListener.h"
 #include "reset/ResetRecord.h"
+#include "reset/SynOnExit.h"
 #include "serial/DeviceSerialPort.h"
 #include "serial/PortScan.h"
 
@@ -34,26 +38,29 @@ public:
     static constexpr QSize FrameAllowance{8, 40};
     // The list never gets shorter than this many lines.
     static constexpr int ListLeastRows = 4;
+    // Closing waits this long at most for the archive to take the latest printout.
+    static constexpr std::chrono::milliseconds ClosingArchiveWait{2000};
 
     explicit Form1(PortDirectory directory, PrintoutArchive archive = PrintoutArchive(), QWidget *parent = nullptr);
+    ~Form1() override;
 
     // How much the design geometry was enlarged so that every label's text fits.
     double LayoutScale() const { return m_scale; }
     const ListEntries &Entries() const { return m_list.Entries(); }
     QMenu *ListMenu() const { return m_listMenu; }
     QString StatusText() const;
+    // Whoever listens to the window's resets.
+    ResetListener &Listeners() { return m_listeners; }
 
     // ResetHost
     MainWindowState &State() override { return m_state; }
     SerialPort &Port() override { return MSComm1; }
-    const PrintoutArchive &Archive() const override { return m_archive; }
-    QString SelectorText() const override;
-    QString PortName() const override;
-    QString DevicePath() const override;
+    PortChoice ChoosePort() const override;
     void SetButtonEnabled(bool enabled) override;
     void SetTimerEnabled(bool enabled) override;
     void CloseWindow() override;
-    void AppendLine(const QString &line) override;
+    void AppendStatusLine(const QString &line) override;
+    void AppendBlankLine() override;
     void AppendPrintout(const ListEntries &lines) override;
     void PumpEvents(PumpMode mode = PumpMode::ReturnAtOnce) override;
 
@@ -69,6 +76,8 @@ private:
     void AddEntry(const QString &entry, const QString &toolTip) override;
 
     void Command1_Click();
+    // What the archive did with the bytes of the reset that began at `began`.
+    void ArchiveKept(const QDateTime &began, const ArchiveResult &result);
     void Timer1_Timer();
     // On the C key (whatever modifiers are held): the printout lines, without
     // the status lines, replace the clipboard's content.
@@ -85,6 +94,8 @@ private:
     // The latest printout's text and page header.
     QString PrintoutText() const;
     QString PageHeader() const;
+    // The name the archive gave, or would give, the latest printout's files, without a suffix.
+    QString FileBase() const;
     // A file name from a save dialog, proposed as the archive named the printout's files.
     QString AskForFile(const QString &title, const QString &suffix, const QString &filter);
 
@@ -118,4 +129,9 @@ private:
     QWidget *m_focusAfterDisable = nullptr;
     // The latest reset that brought a printout: what the menu saves and prints.
     std::optional<ResetRecord> m_latestPrintout;
+    // The latest reset, for the status line.
+    ResetRecord m_latestReset;
+    std::unique_ptr<ArchiveKeeper> m_keeper; // none with the archive off
+    SynOnExit m_exitGuard;
+    ResetListeners m_listeners;
 };

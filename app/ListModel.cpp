@@ -7,9 +7,9 @@ ListModel::ListModel(QObject *parent)
     connect(&m_showLater, &QTimer::timeout, this, &ListModel::ShowNewEntries);
 }
 
-void ListModel::Append(QStringView entry)
+void ListModel::Append(QStringView entry, bool status)
 {
-    m_entries.Append(entry);
+    m_entries.Append(entry, status);
     ShowSoon();
 }
 

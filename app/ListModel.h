@@ -24,7 +24,8 @@ public:
 
     // Every entry, including those the view has not been told of yet.
     const ListEntries &Entries() const { return m_entries; }
-    void Append(QStringView entry);
+    // `status`: a status line of the program's own, which the copy leaves out.
+    void Append(QStringView entry, bool status);
     void Append(const ListEntries &entries);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

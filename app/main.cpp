@@ -5,7 +5,7 @@
 
 #include "app/Application.h"
 #include "app/ConsoleHost.h"
-#include "reset/ResetExchange.h"
+#include "reset/ResetProtocol.h"
 #include "serial/PortDiagnostics.h"
 #include "serial/PortScan.h"
 
@@ -127,9 +127,11 @@ int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSecond
     static const QRegularExpression comPort(QStringLiteral("^COM([1-9])$"), QRegularExpression::CaseInsensitiveOption);
     const QString shown = QFile::decodeName(name);
     if (const QRegularExpressionMatch match = comPort.match(shown); match.hasMatch()) {
+        PortDirectory directory = PortDirectory::FromSystem();
         const auto number = static_cast<int16_t>(match.captured(1).toInt());
-        return ConsoleHost(PortDirectory::FromSystem(), number, shown.toUpper(), archive, timeoutSeconds, outputOpen)
-                .Run();
+        const std::optional<PortDevice> device = directory.Device(number);
+        PortChoice port{number, shown.toUpper(), device ? device->ShownPath() : QString()};
+        return ConsoleHost(std::move(directory), std::move(port), archive, timeoutSeconds, outputOpen).Run();
     }
     if (name.isEmpty() || shown.startsWith(QLatin1StringView("COM"), Qt::CaseInsensitive))
         return UsageError(QStringLiteral("unbekannte Schnittstelle »%1«; erlaubt sind COM1 bis COM9 oder ein "
@@ -138,8 +140,9 @@ int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSecond
     // A device path, taken byte for byte: it stands in for COM1.
     const QByteArray path = PortDirectory::ResolvePath(name);
     PortDirectory directory;
-    directory.SetDevice(1, {QFileInfo(QFile::decodeName(path)).fileName(), path, QString()});
-    return ConsoleHost(directory, 1, shown, archive, timeoutSeconds, outputOpen).Run();
+    const PortDevice device{QFileInfo(QFile::decodeName(path)).fileName(), path, QString()};
+    directory.SetDevice(1, device);
+    return ConsoleHost(directory, PortChoice{1, shown, device.ShownPath()}, archive, timeoutSeconds, outputOpen).Run();
 }
 
 // The value of --reset as the user typed it: arguments() would turn bytes
@@ -176,8 +179,7 @@ bool GuardStandardStreams()
 void KeepAbandonedPrintouts()
 {
     for (const QString &path : PrintoutArchive(PrintoutArchive::FolderFromEnvironment()).KeepAbandoned())
-        std::fprintf(stderr, "zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: %s\n",
-                     qPrintable(path));
+        std::fprintf(stderr, "zelvorin: Ausdruck einer früheren Rückstellung gesichert: %s\n", qPrintable(path));
 }
 
 // The window is a program of its own, so that the command line never loads

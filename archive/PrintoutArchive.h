@@ -2,26 +2,24 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
-// Keeps every reset's printout on disk, since the machine's counters are gone
+// Where every reset's printout is kept, since the machine's counters are gone
 // once it has reset: the bytes as they arrived (.bin) and the printout's text
-// (.txt, UTF-8), named by the local time the reset began and its port, e.g.
-// 2026-12-06_14-32-05_COM1.bin. No file is ever written over another, not
-// even by another Zelvorin writing to the same folder.
+// (.txt, UTF-8), named as ArchiveNames says. No file is ever written over
+// another, not even by another Zelvorin writing to the same folder.
 class PrintoutArchive
 {
 public:
     static constexpr char FolderVariable[] = "ZELVORIN_ARCHIVE";
-    static constexpr char IncompleteMark[] = "_unvollstaendig";
-    static constexpr char CutOffMark[] = "_abgeschnitten";
 
     // The folder in the file system's own bytes, which need not be UTF-8. An
     // empty folder keeps nothing.
-    explicit PrintoutArchive(QByteArray folder = QByteArray());
+    explicit PrintoutArchive(QByteArray folder = QByteArray())
+        : m_folder(std::move(folder))
+    {}
     explicit PrintoutArchive(const QString &folder)
         : PrintoutArchive(QFile::encodeName(folder))
     {}
@@ -34,12 +32,9 @@ public:
     QString Folder() const { return QFile::decodeName(m_folder); }
     bool IsEnabled() const { return !m_folder.isEmpty(); }
 
-    // "2026-12-06_14-32-05_COM1": how the files of a reset are named.
-    static QString FileStem(const QDateTime &began, const QString &port);
-
-    // Keeps, as incomplete printouts, the bytes that runs killed during a
-    // reset left behind; a reset still running elsewhere is left alone.
-    // Returns the files kept.
+    // Keeps what runs that ended during a reset left behind: from their
+    // journals every byte that came, else what reached the working file.
+    // A reset still running elsewhere is left alone. Returns the files kept.
     QStringList KeepAbandoned() const;
 
 private:

@@ -7,6 +7,7 @@
 
 #include "app/Form1.h"
 #include "reset/ResetExchange.h"
+#include "reset/ResetProtocol.h"
 #include "tools/SimulatedMachine.h"
 
 #include <QApplication>
@@ -105,7 +106,7 @@ void AtTheBound(const QString &kind, const QTemporaryDir &dir)
         Stalls stalls;
         QElapsedTimer clock;
         clock.start();
-        RunReset(form);
+        RunReset(form, form.Listeners());
         const qint64 resetMs = clock.elapsed();
         const qint64 resetWorst = stalls.TakeWorstMs();
         const QByteArray resetPeak = StatusField("VmHWM:");

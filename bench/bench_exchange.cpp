@@ -56,14 +56,12 @@ public:
     {}
     MainWindowState &State() override { return m_form.State(); }
     SerialPort &Port() override { return m_form.Port(); }
-    const PrintoutArchive &Archive() const override { return m_form.Archive(); }
-    QString SelectorText() const override { return m_form.SelectorText(); }
-    QString PortName() const override { return m_form.PortName(); }
-    QString DevicePath() const override { return m_form.DevicePath(); }
+    PortChoice ChoosePort() const override { return m_form.ChoosePort(); }
     void SetButtonEnabled(bool enabled) override { m_form.SetButtonEnabled(enabled); }
     void SetTimerEnabled(bool enabled) override { m_form.SetTimerEnabled(enabled); }
     void CloseWindow() override {}
-    void AppendLine(const QString &line) override { m_form.AppendLine(line); }
+    void AppendStatusLine(const QString &line) override { m_form.AppendStatusLine(line); }
+    void AppendBlankLine() override { m_form.AppendBlankLine(); }
     void AppendPrintout(const ListEntries &lines) override { m_form.AppendPrintout(lines); }
     void PumpEvents(PumpMode) override { m_form.PumpEvents(PumpMode::ReturnAtOnce); }
 
@@ -174,9 +172,9 @@ void SilentReset()
         const qint64 start = NowNs();
         if (spinning) {
             SpinningHost host(form);
-            RunReset(host);
+            RunReset(host, form.Listeners());
         } else {
-            RunReset(form);
+            RunReset(form, form.Listeners());
         }
         const double cpu = CpuSeconds() - cpuBefore;
         const double wall = (NowNs() - start) / 1e9;

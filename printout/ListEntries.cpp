@@ -32,8 +32,10 @@ ListEntries::Block &ListEntries::OwnBlock()
     return m_blocks.last();
 }
 
-void ListEntries::Append(QStringView entry)
+void ListEntries::Append(QStringView entry, bool status)
 {
+    if (status)
+        m_statusRows.append(m_rows);
     Block &block = OwnBlock();
     block.text += entry;
     block.ends.append(static_cast<qint32>(block.text.size()));
@@ -69,6 +71,8 @@ void ListEntries::Append(const ListEntries &entries)
         m_blocks.append(entries.m_blocks[i]);
         m_firstRows.append(m_rows + entries.m_firstRows[i]);
     }
+    for (const qsizetype row : entries.m_statusRows)
+        m_statusRows.append(m_rows + row);
     m_rows += entries.m_rows;
     m_lastTaken = !entries.m_blocks.isEmpty() || m_lastTaken;
 }

@@ -19,7 +19,8 @@ public:
     QStringView operator[](qsizetype row) const;
     qsizetype Characters() const;
 
-    void Append(QStringView entry);
+    // `status`: a status line of the program's own, which the copy leaves out.
+    void Append(QStringView entry, bool status = false);
     // Bytes of the printout, read as Windows-1252: a new entry, or more of
     // the last one.
     void AppendWindows1252(QByteArrayView bytes, bool toLast = false);
@@ -27,6 +28,8 @@ public:
     // at the size bound is not copied again and again while it grows.
     void Reserve(qsizetype characters, qsizetype entries = 0);
     void Append(const ListEntries &entries);
+    // The rows of the status lines, in order.
+    const QList<qsizetype> &StatusRows() const { return m_statusRows; }
 
     // Calls `visit` with every entry in order, faster than indexing.
     template<typename Visit>
@@ -51,6 +54,7 @@ private:
 
     QList<Block> m_blocks;
     QList<qsizetype> m_firstRows; // the row of each block's first entry
+    QList<qsizetype> m_statusRows;
     qsizetype m_rows = 0;
     bool m_lastTaken = false; // the last block came from another list
 };

@@ -1,17 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintoutCopy.h"
 
-Printout::Copy Printout::ClipboardText(const ListEntries &entries)
+namespace Printout {
+
+namespace {
+
+// Straight through the blocks: a list at the size bound is millions of entries.
+Copy Join(const ListEntries &entries, QLatin1StringView lineEnd, bool skipStatus)
 {
-    // Straight through the blocks: a list at the size bound is millions of entries.
-    const QLatin1StringView status(StatusPrefix);
-    const QLatin1StringView lineEnd(LineEnd);
     Copy copy;
     copy.text = QString(entries.Characters() + entries.size() * lineEnd.size(), Qt::Uninitialized);
     QChar *out = copy.text.data();
+    const QList<qsizetype> &status = entries.StatusRows();
+    auto nextStatus = status.cbegin();
+    qsizetype row = 0;
     entries.ForEach([&](QStringView entry) {
-        if (entry.startsWith(status))
+        const qsizetype current = row++;
+        if (skipStatus && nextStatus != status.cend() && *nextStatus == current) {
+            ++nextStatus;
             return;
+        }
         copy.hasText = copy.hasText || !entry.trimmed().isEmpty();
         ++copy.lines;
         out = std::copy(entry.begin(), entry.end(), out);
@@ -21,3 +29,17 @@ Printout::Copy Printout::ClipboardText(const ListEntries &entries)
     copy.text.truncate(out - copy.text.constData());
     return copy;
 }
+
+} // namespace
+
+Copy ClipboardText(const ListEntries &entries)
+{
+    return Join(entries, QLatin1StringView(LineEnd), true);
+}
+
+QString JoinLines(const ListEntries &lines, QLatin1StringView lineEnd)
+{
+    return Join(lines, lineEnd, false).text;
+}
+
+} // namespace Printout

@@ -7,9 +7,8 @@
 
 namespace Printout {
 
-inline constexpr int CopyKeyCode = 67; // the C key, whatever modifiers are held
-inline constexpr char StatusPrefix[] = "***";
-inline constexpr char LineEnd[] = "\r\n";
+inline constexpr int CopyKeyCode = 67;    // the C key, whatever modifiers are held
+inline constexpr char LineEnd[] = "\r\n"; // on the clipboard and in text files
 
 struct Copy
 {
@@ -20,5 +19,7 @@ struct Copy
 // Every entry that is not a status line, each followed by CR LF: the printout
 // as the C key copies it.
 Copy ClipboardText(const ListEntries &entries);
+// The printout's lines as one text, each followed by `lineEnd`.
+QString JoinLines(const ListEntries &lines, QLatin1StringView lineEnd = QLatin1StringView(LineEnd));
 
 } // namespace Printout

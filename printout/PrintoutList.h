@@ -15,8 +15,10 @@ class PrintoutList
 {
 public:
     virtual ~PrintoutList() = default;
-    // Adds a status line (or the blank line after one) at the end of the list.
-    virtual void AppendLine(const QString &line) = 0;
+    // Adds a status line ("*** …") at the end of the list; the copy leaves it out.
+    virtual void AppendStatusLine(const QString &line) = 0;
+    // Adds the blank line the program puts after its status lines; the copy takes it.
+    virtual void AppendBlankLine() = 0;
     // Adds lines of the machine's printout at the end of the list.
     virtual void AppendPrintout(const ListEntries &lines) = 0;
     // Lets the window handle its pending events (ticks, input, close, painting).

@@ -1,170 +1,159 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResetExchange.h"
 
-#include "printout/PrintoutCopy.h"
 #include "printout/PrintoutRenderer.h"
-#include "reset/SynOnExit.h"
-
-#include <QFileInfo>
-
-#include <chrono>
-#include <cstdio>
-#include <future>
+#include "reset/ResetProtocol.h"
 
 using namespace ResetProtocol;
+using Phase = ResetListener::Phase;
 
 namespace {
 
-// A failed read counts as nothing received: keeping the previous chunk would
-// append it again and again once a device fails mid-reset.
-void ReadChunk(SerialPort &port, MainWindowState &state)
+// The port as the reset uses it: every byte that crosses it is told to the listeners.
+class Line
 {
-    if (!port.Read(state.Chunk))
-        state.Chunk.clear();
+public:
+    Line(ResetHost &host, ResetListener &listener)
+        : m_host(host)
+        , m_state(host.State())
+        , m_port(host.Port())
+        , m_listener(listener)
+    {}
+
+    // Reads into Chunk. A failed read counts as nothing received: keeping the
+    // previous chunk would append it again and again once a device fails.
+    bool Read()
+    {
+        if (!m_port.Read(m_state.Chunk))
+            m_state.Chunk.clear();
+        return !m_state.Chunk.isEmpty();
+    }
+    void Write(const QByteArray &bytes)
+    {
+        if (m_port.Write(bytes))
+            m_listener.BytesSent(bytes, m_host.MonotonicNs());
+    }
+    // Appends the chunk to `into`, up to the bound; true once the data has
+    // gone past it, which is more than the bound before the SYN.
+    bool Collect(QByteArray &into)
+    {
+        const qsizetype room = RxLimitBytes - into.size();
+        const QByteArrayView kept = QByteArrayView(m_state.Chunk).first(std::min(room, m_state.Chunk.size()));
+        into += kept;
+        if (!kept.isEmpty())
+            m_listener.BytesReceived(kept, m_host.MonotonicNs());
+        return m_state.Chunk.size() > room || (into.size() == RxLimitBytes && !into.endsWith(Syn));
+    }
+
+private:
+    ResetHost &m_host;
+    MainWindowState &m_state;
+    SerialPort &m_port;
+    ResetListener &m_listener;
+};
+
+// Waits until nothing has come for QuietMs, keeping what comes meanwhile:
+// the rest of an earlier printout (a machine that ignored our last SYN), never
+// an answer. False when the line stayed busy for as long as the polls would take.
+bool AwaitQuietLine(ResetHost &host, Line &line, ResetListener &listener, ResetRecord &record)
+{
+    MainWindowState &state = host.State();
+    int32_t waitedMs = 0; // before the latest bytes
+    state.TickMs = 0;
+    host.SetTimerEnabled(true);
+    while (state.TickMs < QuietMs && !state.QuitRequested) {
+        if (waitedMs + state.TickMs >= QuietWaitLimitMs)
+            return false;
+        host.PumpEvents(PumpMode::WaitForActivity);
+        if (!line.Read())
+            continue;
+        if (record.tail.isEmpty())
+            listener.PhaseChanged(record, Phase::Settling, 0);
+        line.Collect(record.tail);
+        waitedMs += std::exchange(state.TickMs, 0);
+    }
+    return true;
 }
 
-// Appends the chunk to what was received, up to the bound; true once the
-// data has gone past it, which is more than the bound before the SYN.
-bool Collect(MainWindowState &state)
+bool AnyText(const ListEntries &lines)
 {
-    const qsizetype room = RxLimitBytes - state.RxBuffer.size();
-    state.RxBuffer += QByteArrayView(state.Chunk).first(std::min(room, state.Chunk.size()));
-    return state.Chunk.size() > room || (state.RxBuffer.size() == RxLimitBytes && !state.RxBuffer.endsWith(Syn));
-}
-
-void AppendLines(PrintoutList &list, std::initializer_list<const char *> lines)
-{
-    for (const char *line : lines)
-        list.AppendLine(QString::fromUtf8(line));
-}
-
-// Blocks until `work` is done on a thread of its own, while the window keeps
-// answering: it gets a turn every tick.
-template<typename Work>
-auto AwaitWork(ResetHost &host, Work work)
-{
-    auto pending = std::async(std::launch::async, std::move(work));
-    while (pending.wait_for(std::chrono::milliseconds(TickIntervalMs)) != std::future_status::ready)
-        host.PumpEvents();
-    return pending.get();
-}
-
-// Fills in what the archive kept of the reset, and what its text holds.
-void KeepReceived(ResetHost &host, ResetRecord &record, ReceivedFile *file)
-{
-    const ReceivedFile::Ending ending = record.dataEnd == ResetRecord::DataEnd::Syn ? ReceivedFile::Ending::Complete
-                                        : record.dataEnd == ResetRecord::DataEnd::CutOff
-                                                ? ReceivedFile::Ending::CutOff
-                                                : ReceivedFile::Ending::Incomplete;
-    const auto [outcome, copy] = AwaitWork(host, [&record, file, ending] {
-        std::pair<ArchiveOutcome, Printout::Copy> kept;
-        if (file != nullptr)
-            kept.first = file->KeepBytes(record.received, ending);
-        if (record.lines.isEmpty())
-            return kept;
-        kept.second = Printout::ClipboardText(record.lines);
-        if (file != nullptr && !kept.first.Failed())
-            file->KeepText(kept.second.text.toUtf8(), kept.first);
-        return kept;
-    });
-    record.archive = outcome;
-    record.hasText = copy.hasText;
-    record.fileBase = file != nullptr && !file->Base().isEmpty()
-                              ? file->Base()
-                              : PrintoutArchive::FileStem(record.began, record.portName)
-                                        + QLatin1StringView(ReceivedFile::Mark(ending));
-    if (outcome.Failed())
-        std::fprintf(stderr, "zelvorin: Ausdruck nicht gespeichert: %s\n", qPrintable(outcome.detail));
+    bool text = false;
+    lines.ForEach([&text](QStringView line) { text = text || !line.trimmed().isEmpty(); });
+    return text;
 }
 
 } // namespace
 
-QByteArray ResetProtocol::CodeString()
-{
-    return QByteArray() + Enq + Esc + "S" + "73920416" + "LES" + "     " + Lf;
-}
-
-int16_t ResetProtocol::PortNumberOf(const QString &selectorText)
-{
-    if (selectorText.isEmpty())
-        return 0;
-    const QChar last = selectorText.back();
-    return last >= u'1' && last <= u'9' ? static_cast<int16_t>(last.unicode() - u'0') : 0;
-}
-
-ResetRecord RunReset(ResetHost &host)
+ResetRecord RunReset(ResetHost &host, ResetListener &listener)
 {
     MainWindowState &state = host.State();
     SerialPort &port = host.Port();
+    Line line(host, listener);
     ResetRecord record;
-    record.portName = host.PortName();
-    record.device = host.DevicePath();
     record.began = QDateTime::currentDateTime();
-    record.archiveEnabled = host.Archive().IsEnabled();
-    std::unique_ptr<ReceivedFile> file;
-    std::unique_ptr<SynOnExit> synOnExit;
-    qsizetype filed = 0; // bytes of RxBuffer handed to the file
 
     state.QuitRequested = false;
     host.SetButtonEnabled(false);
     state.Answered = false;
     state.DataEnded = false;
     state.RxBuffer.clear();
+    state.Chunk.clear();
     state.Attempts = 0;
     bool cutOff = false;
 
     // From here on a failing port operation changes nothing and the next step
     // runs; an unusable port shows only as a machine that never answers.
-    if (port.IsOpen())
+    record.port = host.ChoosePort();
+    if (port.IsOpen()) {
+        // What the port took in since the last reset, on this same line, is
+        // the rest of that printout: kept, not dropped with the close.
+        if (port.PortNumber() == record.port.number && line.Read()) {
+            listener.PhaseChanged(record, Phase::Settling, 0);
+            line.Collect(record.tail);
+        }
         port.Close();
-    port.SetPortNumber(PortNumberOf(host.SelectorText()));
+    }
+    port.SetPortNumber(record.port.number);
     port.SetRts(false);
     port.SetDtr(true);
     port.SetInputLen(0);
-    port.SetSettings(QString::fromLatin1(ResetProtocol::LineSettings));
+    port.SetSettings(QString::fromLatin1(LineSettings));
     port.Open();
-    // Bytes from before this reset (the tail of an earlier printout, or what
-    // a machine sent after our last SYN) are no answer to its first poll.
-    port.Discard();
     port.SetDtr(true);
+    const bool lineBusy = !AwaitQuietLine(host, line, listener, record);
 
     // Polling: ENQ, then up to half a second for any answer.
-    while (!state.Answered && !state.QuitRequested && state.Attempts < PollLimit) {
-        port.Write(QByteArray(1, Enq));
-        AppendLines(host, {"*** Sende 05 und Warte"});
+    while (!state.Answered && !state.QuitRequested && state.Attempts < PollLimit && !lineBusy) {
+        line.Write(QByteArray(1, Enq));
+        host.AppendStatusLine(QStringLiteral("*** Sende 05 und Warte"));
         host.PumpEvents();
         state.TickMs = 0;
         ++state.Attempts;
+        listener.PhaseChanged(record, Phase::Polling, state.Attempts);
         host.SetTimerEnabled(true);
         while (state.TickMs < AnswerWaitMs && !state.Answered && !state.QuitRequested) {
             host.PumpEvents(PumpMode::WaitForActivity);
-            ReadChunk(port, state);
-            if (!state.Chunk.isEmpty()) {
+            if (line.Read()) {
                 state.Answered = true;
                 host.SetTimerEnabled(false);
+                listener.PhaseChanged(record, Phase::Answered, state.Attempts);
                 do {
-                    cutOff = Collect(state);
-                    ReadChunk(port, state);
-                } while (!state.Chunk.isEmpty() && !cutOff);
+                    cutOff = line.Collect(state.RxBuffer);
+                } while (!cutOff && line.Read());
             }
         }
         if (state.Answered) {
-            // From now on every byte reaches the disk as it comes.
-            if (record.archiveEnabled) {
-                file = std::make_unique<ReceivedFile>(host.Archive(),
-                                                      PrintoutArchive::FileStem(record.began, record.portName));
-                file->Append(state.RxBuffer);
-                filed = state.RxBuffer.size();
-            }
             state.TickMs = 0;
             host.SetTimerEnabled(true);
             while (state.TickMs < PauseMs) // deliberately deaf to a close request
                 host.PumpEvents(PumpMode::WaitForActivity);
             host.SetTimerEnabled(false);
             state.CodeString = CodeString();
-            port.Write(state.CodeString);
-            synOnExit = std::make_unique<SynOnExit>(port.Descriptor(), file.get());
-            AppendLines(host, {"*** Sende VDAI-Code", "*** Warte auf Daten", ""});
+            line.Write(state.CodeString);
+            listener.PhaseChanged(record, Phase::Data, state.Attempts);
+            host.AppendStatusLine(QStringLiteral("*** Sende VDAI-Code"));
+            host.AppendStatusLine(QStringLiteral("*** Warte auf Daten"));
+            host.AppendBlankLine();
         }
     }
     // An answer to the last poll is an answer too: its data is collected.
@@ -173,45 +162,35 @@ ResetRecord RunReset(ResetHost &host)
 
     // Data: everything until the collected data ends with SYN. No time limit;
     // a close request is the way out, and the bound a last resort.
-    while (!state.DataEnded && !state.QuitRequested && record.answered && !cutOff) {
-        ReadChunk(port, state);
-        if (!state.Chunk.isEmpty()) {
-            cutOff = Collect(state);
-            if (state.RxBuffer.endsWith(Syn) && !cutOff)
-                state.DataEnded = true;
-            else if (file) // the last piece waits until the SYN is out
-                file->Append(QByteArrayView(state.RxBuffer).sliced(std::exchange(filed, state.RxBuffer.size())));
+    while (record.answered && !state.DataEnded && !state.QuitRequested && !cutOff) {
+        const bool came = line.Read();
+        if (came) {
+            cutOff = line.Collect(state.RxBuffer);
+            state.DataEnded = state.RxBuffer.endsWith(Syn) && !cutOff;
         }
         // Sleep only when nothing came: with the data complete, the answer must not wait.
-        host.PumpEvents(state.Chunk.isEmpty() ? PumpMode::WaitForActivity : PumpMode::ReturnAtOnce);
+        host.PumpEvents(came ? PumpMode::ReturnAtOnce : PumpMode::WaitForActivity);
     }
     // Cut short by a close: what the port has taken in meanwhile is kept
     // too, and may be the rest of the printout.
-    if (state.QuitRequested && record.answered && !cutOff && !state.DataEnded) {
-        ReadChunk(port, state);
-        cutOff = Collect(state);
+    if (state.QuitRequested && record.answered && !cutOff && !state.DataEnded && line.Read()) {
+        cutOff = line.Collect(state.RxBuffer);
         state.DataEnded = state.RxBuffer.endsWith(Syn) && !cutOff;
     }
-    record.cutShort = state.QuitRequested;
+    record.stop = state.DataEnded       ? Stop{StopCause::MachineSyn}
+                  : cutOff              ? Stop{StopCause::Bound}
+                  : state.QuitRequested ? host.QuitCause()
+                  : lineBusy            ? Stop{StopCause::LineBusy}
+                                        : Stop{StopCause::NoAnswer};
 
     // Closing: SYN even after no answer or a close request, then a grace time.
-    port.Write(QByteArray(1, Syn));
-    synOnExit.reset();
-    if (file)
-        file->Append(QByteArrayView(state.RxBuffer).sliced(filed));
+    line.Write(QByteArray(1, Syn));
+    listener.PhaseChanged(record, Phase::Grace, state.Attempts);
     record.received = state.RxBuffer;
-    record.dataEnd = !record.answered  ? ResetRecord::DataEnd::None
-                     : state.DataEnded ? ResetRecord::DataEnd::Syn
-                     : cutOff          ? ResetRecord::DataEnd::CutOff
-                                       : ResetRecord::DataEnd::Stopped;
     host.PumpEvents();
-    AppendLines(host, {"*** Sende 22"});
+    host.AppendStatusLine(QStringLiteral("*** Sende 22"));
     if (cutOff)
-        host.AppendLine(QStringLiteral("*** Daten nach %1 MiB abgeschnitten").arg(RxLimitBytes >> 20));
-    // Rendered now, for the archive's text, and shown after the grace time.
-    if (!state.QuitRequested || state.DataEnded)
-        record.lines = Printout::RenderPrintout(state.RxBuffer, [&host] { host.PumpEvents(); });
-    KeepReceived(host, record, file.get());
+        host.AppendStatusLine(QStringLiteral("*** Daten nach %1 MiB abgeschnitten").arg(RxLimitBytes >> 20));
     host.PumpEvents();
     state.TickMs = 0;
     host.SetTimerEnabled(true);
@@ -220,15 +199,19 @@ ResetRecord RunReset(ResetHost &host)
     host.SetTimerEnabled(false);
     port.SetDtr(false); // the port itself stays open until the next reset
     host.PumpEvents();
-    if (!state.QuitRequested) {
-        host.AppendPrintout(record.lines);
-        if (record.archive.Failed())
-            host.AppendLine(QStringLiteral("*** Ausdruck nicht gespeichert: %1: %2")
-                                    .arg(QFileInfo(record.archive.failedPath).fileName(), record.archive.reason));
-    }
+    // Rendered also when a close cut it short, for the archive's text; shown only when not.
+    record.printout = Printout::RenderPrintout(state.RxBuffer, [&host] { host.PumpEvents(); });
+    record.hasText = record.answered && AnyText(record.printout);
+    if (!state.QuitRequested)
+        host.AppendPrintout(record.printout);
 
-    if (state.Attempts == PollLimit && !record.answered)
-        AppendLines(host, {"*** FEHLER:", "*** Automat Antwortet nicht", ""});
+    if ((state.Attempts == PollLimit && !record.answered) || lineBusy) {
+        host.AppendStatusLine(QStringLiteral("*** FEHLER:"));
+        host.AppendStatusLine(QStringLiteral("*** Automat Antwortet nicht"));
+        host.AppendBlankLine();
+    }
+    listener.PhaseChanged(record, Phase::Done, state.Attempts);
+    listener.Ended(record);
     host.SetButtonEnabled(true);
     if (state.QuitRequested)
         host.CloseWindow();

@@ -175,12 +175,6 @@ bool DeviceSerialPort::Read(QByteArray &into)
     return true;
 }
 
-bool DeviceSerialPort::Discard()
-{
-    m_salvaged.clear();
-    return Usable() && m_port.clear(QSerialPort::Input);
-}
-
 void DeviceSerialPort::OnError(QSerialPort::SerialPortError error)
 {
     const bool deviceFailed = error == QSerialPort::ResourceError || error == QSerialPort::ReadError

@@ -16,6 +16,7 @@ public:
     explicit DeviceSerialPort(PortDirectory directory);
 
     bool SetPortNumber(int16_t number) override;
+    int16_t PortNumber() const override { return m_number; }
     bool IsOpen() const override;
     bool Open() override;
     bool Close() override;
@@ -25,7 +26,6 @@ public:
     bool SetInputLen(int16_t length) override;
     bool Write(const QByteArray &bytes) override;
     bool Read(QByteArray &into) override;
-    bool Discard() override;
     int Descriptor() const override { return Usable() ? static_cast<int>(m_port.handle()) : -1; }
     OpenError LastOpenError() const override { return m_openError; }
 

@@ -32,6 +32,7 @@ public:
 
     // 1 is COM1; a number that names no device makes the next Open fail.
     virtual bool SetPortNumber(int16_t number) = 0;
+    virtual int16_t PortNumber() const = 0;
     virtual bool IsOpen() const = 0;
     virtual bool Open() = 0;
     virtual bool Close() = 0;
@@ -46,8 +47,6 @@ public:
     // Takes everything waiting, "" when nothing is. On failure `into` keeps
     // whatever it held.
     virtual bool Read(QByteArray &into) = 0;
-    // Drops whatever input is waiting, in the driver and here.
-    virtual bool Discard() = 0;
     // The open device's descriptor, for a last write at exit; -1 when none.
     virtual int Descriptor() const { return -1; }
     // Why the last Open failed (Kind::None after a successful one).

@@ -4,12 +4,15 @@
 // What the tests share: a port and a window around RunReset on a simulated
 // clock, and pseudo-terminals for the real port.
 
+#include "archive/ArchiveKeeper.h"
 #include "printout/ListEntries.h"
 #include "reset/ResetHost.h"
+#include "reset/ResetProtocol.h"
 #include "serial/PortDirectory.h"
 #include "tools/Pty.h"
 #include "tools/SimulatedMachine.h"
 
+#include <QSignalSpy>
 #include <QStringList>
 
 #include <climits>
@@ -45,12 +48,14 @@ public:
     QStringList calls;
     QByteArray wire;
     QList<qint64> writeTimes;
-    int failAfterReads = INT_MAX; // the device dies after this many reads
+    int failAfterReads = INT_MAX; // the device dies after this many reads from the first poll on
+    std::function<void(const QByteArray &bytes)> beforeWrite;
 
     bool SetPortNumber(int16_t number) override
     {
         return Note(QStringLiteral("SetPortNumber(%1)").arg(number), !m_open) && (m_number = number, true);
     }
+    int16_t PortNumber() const override { return m_number; }
     bool IsOpen() const override { return m_open; }
     bool Open() override { return Note(QStringLiteral("Open"), !m_open && m_number == 1) && (m_open = true); }
     bool Close() override { return Note(QStringLiteral("Close"), std::exchange(m_open, false)); }
@@ -62,6 +67,8 @@ public:
     {
         if (!Usable())
             return false;
+        if (beforeWrite)
+            beforeWrite(bytes);
         wire += bytes;
         writeTimes << m_clock;
         m_machine.Receive(bytes, m_clock);
@@ -69,13 +76,12 @@ public:
     }
     bool Read(QByteArray &into) override
     {
-        ++m_reads;
+        m_reads += !wire.isEmpty();
         if (!Usable() || m_machine.HungUp())
             return false;
         into = m_machine.Transmit(m_clock);
         return true;
     }
-    bool Discard() override { return Note(QStringLiteral("Discard"), Usable()) && (m_machine.Transmit(m_clock), true); }
     OpenError LastOpenError() const override { return {}; }
 
 private:
@@ -107,7 +113,7 @@ public:
     MainWindowState state;
     QStringList list;
     QString selectorText = QStringLiteral("COM1");
-    PrintoutArchive archive;
+    Stop quitCause = {StopCause::Close};
     bool buttonEnabled = true;
     int closeCalls = 0;
     bool userGaveUp = false;
@@ -116,10 +122,12 @@ public:
 
     MainWindowState &State() override { return state; }
     SerialPort &Port() override { return m_port; }
-    const PrintoutArchive &Archive() const override { return archive; }
-    QString SelectorText() const override { return selectorText; }
-    QString PortName() const override { return selectorText; }
-    QString DevicePath() const override { return QStringLiteral("/dev/fake"); }
+    PortChoice ChoosePort() const override
+    {
+        return {ResetProtocol::PortNumberOf(selectorText), selectorText, QStringLiteral("/dev/fake")};
+    }
+    Stop QuitCause() const override { return quitCause; }
+    qint64 MonotonicNs() const override { return m_clock * 1'000'000; }
     void SetButtonEnabled(bool enabled) override { buttonEnabled = enabled; }
     void SetTimerEnabled(bool enabled) override
     {
@@ -129,7 +137,8 @@ public:
     }
     void CloseWindow() override { ++closeCalls; }
     bool TimerEnabled() const { return m_timerEnabled; }
-    void AppendLine(const QString &line) override { list << line; }
+    void AppendStatusLine(const QString &line) override { list << line; }
+    void AppendBlankLine() override { list << QString(); }
     void AppendPrintout(const ListEntries &lines) override { list << ToStrings(lines); }
     void PumpEvents(PumpMode mode) override
     {
@@ -161,6 +170,13 @@ private:
     qint64 m_nextTickMs = 0;
     int m_stalledWaits = 0;
 };
+
+// What the archive did, once it has done it.
+inline ArchiveResult AwaitKept(ArchiveKeeper &keeper)
+{
+    QSignalSpy kept(&keeper, &ArchiveKeeper::Kept);
+    return kept.wait(10000) ? kept.first().at(1).value<ArchiveResult>() : ArchiveResult();
+}
 
 // COM1 to COM9 as the given paths (empty: kept free), and the given devices
 // as the system's: never the machine's own serial devices.

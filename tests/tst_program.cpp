@@ -7,7 +7,7 @@
 #include "Harness.h"
 
 #include "printout/PrintoutRenderer.h"
-#include "reset/ResetExchange.h"
+#include "reset/ResetProtocol.h"
 #include "serial/DeviceSerialPort.h"
 #include "tools/PtyMachine.h"
 
@@ -85,14 +85,17 @@ struct CommandLine
 
 struct Reset
 {
-    QStringList arguments; // "%r" is the machine's device, relative to /dev
-    SimulatedMachine::Scenario scenario;
-    int signal;                    // sent once the printout is in
-    int status;                    // -1: ended by the signal
-    QStringList kept;              // the archive's file names after date and time; "%1" is the terminal's number
-    qsizetype printout = 0;        // bytes of printout instead of the usual one, sent at once
-    QString shell = "exec \"$@\""; // how bash starts the program
-    int pieceMs = 2;               // between the machine's pieces of 32 bytes
+    QStringList arguments = {"--reset", "COM1"}; // "%r" is the machine's device, relative to /dev
+    SimulatedMachine::Scenario scenario = SimulatedMachine::Scenario::Normal;
+    int signal = 0;              // sent once the program has taken the whole printout
+    int status = 0;              // -1: ended by the signal
+    QStringList kept;            // the archive's file names after date and time; "%1" is the terminal's number
+    QString said;                // a part of standard error
+    QString environment;         // for the program, as bash reads it
+    QString redirection;         // of the program's streams, as bash reads it
+    bool nextStartKeeps = false; // what the next start finds left behind
+    qsizetype printout = 0;      // bytes of printout instead of the usual one, sent at once
+    int pieceMs = 2;             // between the machine's pieces of 32 bytes
 };
 
 struct PortCase
@@ -181,39 +184,53 @@ private slots:
     void reset_data()
     {
         using S = SimulatedMachine::Scenario;
-        const QStringList com1 = {"--reset", "COM1"};
+        const QStringList complete = {"COM1.bin", "COM1.txt"};
+        const QStringList incomplete = {"COM1_unvollstaendig.bin", "COM1_unvollstaendig.txt"};
         QTest::addColumn<Reset>("row");
         QTest::newRow("a printout on a device path under /dev, named so")
-                << Reset{{"--reset", "%r"}, S::Normal, 0, 0, {"pts_%1.bin", "pts_%1.txt"}};
-        QTest::newRow("a device path that is not UTF-8, taken byte for byte")
-                << Reset{{},
-                         S::Normal,
-                         0,
-                         0,
-                         {"\uFFFD\uFFFD-Automat.bin", "\uFFFD\uFFFD-Automat.txt"},
-                         0,
-                         "exec \"$@\" --reset=\"$ODD_LINK\""};
+                << Reset{.arguments = {"--reset", "%r"}, .kept = {"pts_%1.bin", "pts_%1.txt"}};
+        QTest::newRow("a device path that is not UTF-8, taken byte for byte, named portably")
+                << Reset{.arguments = {"--reset=$ODD_LINK"}, .kept = {"__-Automat.bin", "__-Automat.txt"}};
         QTest::newRow("without the archive, nor a time limit")
-                << Reset{QStringList{"--no-archive", "--timeout", "0"} + com1, S::Normal, 0, 0, {}};
+                << Reset{.arguments = {"--no-archive", "--timeout", "0", "--reset", "COM1"}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
             QTest::addRow("%s in the data phase", sigabbrev_np(signal))
-                    << Reset{com1, S::NoFinalSyn, signal, 128 + signal, {"COM1_unvollstaendig.bin"}};
-        QTest::newRow("kill -9 in the data phase: the next start keeps what arrived")
-                << Reset{com1, S::NoFinalSyn, SIGKILL, -1, {"COM1_unvollstaendig.bin"}};
+                    << Reset{.scenario = S::NoFinalSyn, .signal = signal, .status = 128 + signal, .kept = incomplete};
+        QTest::newRow("kill -9 in the data phase: the next start keeps what arrived") << Reset{
+                .scenario = S::NoFinalSyn, .signal = SIGKILL, .status = -1, .kept = incomplete, .nextStartKeeps = true};
+        QTest::newRow(
+                "a stalled archive disk: the printout all the same, SIGINT ends the wait, the next start keeps it")
+                << Reset{.signal = SIGINT,
+                         .kept = complete,
+                         .said = "Ausdruck erhalten – das Archiv wird noch geschrieben; der nächste Start vollendet es",
+                         .environment = "LD_PRELOAD=" ZELVORIN_STALL_PATH " ZELVORIN_STALL_UNDER=$ZELVORIN_ARCHIVE",
+                         .nextStartKeeps = true};
         QTest::newRow("an archive that cannot be made: the printout all the same, and why it was not kept")
-                << Reset{com1, S::Normal, 0, 0, {}, 0, "ZELVORIN_ARCHIVE=/dev/null/A exec \"$@\""};
-        QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status") << Reset{
-                com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "\"$@\" 2>&1 | true; exit ${PIPESTATUS[0]}"};
+                << Reset{.said = "zelvorin: Ausdruck nicht gespeichert: /dev/null/A: ",
+                         .environment = "ZELVORIN_ARCHIVE=/dev/null/A"};
+        QTest::newRow("a reader gone before the first line: no SIGPIPE, the printout kept, its own status")
+                << Reset{.status = 6, .kept = complete, .redirection = "| true"};
         QTest::newRow("standard input, output and error closed: its own status, nothing but the exchange on the wire")
-                << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" <&- >&- 2>&-"};
+                << Reset{.status = 6, .kept = complete, .redirection = "<&- >&- 2>&-"};
         QTest::newRow("standard output on a full disk: its own status, and why")
-                << Reset{com1, S::Normal, 0, 6, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\" >/dev/full"};
-        QTest::newRow("a slow machine that keeps sending: no time limit") << Reset{
-                com1 + QStringList{"--timeout", "1"}, S::Normal, 0, 0, {"COM1.bin", "COM1.txt"}, 0, "exec \"$@\"", 60};
+                << Reset{.status = 6,
+                         .kept = complete,
+                         .said = "schreiben (der Datenträger ist voll). Er liegt im Archiv: ",
+                         .redirection = ">/dev/full"};
+        QTest::newRow("a slow machine that keeps sending: no time limit")
+                << Reset{.arguments = {"--reset", "COM1", "--timeout", "1"}, .kept = complete, .pieceMs = 60};
         QTest::newRow("a machine that stops sending: the time limit")
-                << Reset{com1 + QStringList{"--timeout", "1"}, S::NoFinalSyn, 0, 7, {"COM1_unvollstaendig.bin"}};
+                << Reset{.arguments = {"--reset", "COM1", "--timeout", "1"},
+                         .scenario = S::NoFinalSyn,
+                         .status = 7,
+                         .kept = incomplete,
+                         .said = "zelvorin: 1 s lang kamen keine Daten mehr.\n"};
         QTest::newRow("endless data cut off at 64 MiB")
-                << Reset{com1 + QStringList{"--no-archive"}, S::NoFinalSyn, 0, 4, {}, 65 << 20};
+                << Reset{.arguments = {"--reset", "COM1", "--no-archive"},
+                         .scenario = S::NoFinalSyn,
+                         .status = 4,
+                         .said = "*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n",
+                         .printout = 65 << 20};
     }
     void reset()
     {
@@ -236,8 +253,11 @@ private slots:
         QTemporaryDir links;
         qputenv("ODD_LINK", QFile::encodeName(links.path()) + "/\xff\xfe-Automat");
         QVERIFY(::symlink(line.SlavePath().toLocal8Bit().constData(), qgetenv("ODD_LINK").constData()) == 0);
-        program.Start(QStringList{"-c", row.shell, "bash", ZELVORIN_APP_PATH}
-                              + row.arguments.replaceInStrings("%r", line.SlavePath().mid(5)),
+        // exec, so that a signal reaches the program, unless its output goes into a pipe.
+        const QString command = row.environment + (row.redirection.startsWith('|') ? " " : " exec ") + "\"$@\" "
+                                + row.arguments.replaceInStrings("%r", line.SlavePath().mid(5)).join(' ') + ' '
+                                + row.redirection;
+        program.Start({"-c", command + "; exit ${PIPESTATUS[0]}", "bash", ZELVORIN_APP_PATH},
                       QFile::encodeName(line.SlavePath()), archive.path(), "bash");
         if (row.signal != 0) { // once the program has taken the whole printout
             QVERIFY(QTest::qWaitFor(
@@ -250,43 +270,36 @@ private slots:
         }
         QCOMPARE(program.Wait(), row.status);
         ::unlink(qgetenv("ODD_LINK").constData()); // a name QTemporaryDir cannot remove
-        if (row.signal == SIGKILL) {
-            Program next;
-            next.Start({"--ports"}, QByteArray(), archive.path());
-            QCOMPARE(next.Wait(), 0);
-            QVERIFY2(next.err.contains("zelvorin: unvollständigen Ausdruck einer früheren Rückstellung gesichert: "),
-                     next.err.constData());
-        } else {
+        if (row.signal != SIGKILL)
             QCOMPARE(line.Received().count('\x16'), 1); // the SYN, however it ended
-        }
         const qint64 endedMs = clock.elapsed();
+        Program next;
+        next.Start({"--ports"}, QByteArray(), archive.path());
+        QCOMPARE(next.Wait(), 0);
+        QCOMPARE(next.err.contains("zelvorin: Ausdruck einer früheren Rückstellung gesichert: "), row.nextStartKeeps);
 
         const QByteArray received = line.Machine().Sent().first(
-                std::min(line.Machine().Sent().size(), qsizetype(64) << 20));
-        QCOMPARE(program.out, row.status == 0 || row.status == 4 ? PrintedLines(received) : QByteArray());
-        QVERIFY(row.status != 4 || program.err.contains("*** Sende 22\n*** Daten nach 64 MiB abgeschnitten\n"));
-        QVERIFY(!row.shell.contains("full")
-                || program.err.contains("schreiben (der Datenträger ist voll). Er liegt im Archiv: "));
-        QVERIFY(row.status != 7 || program.err.contains("zelvorin: 1 s lang kamen keine Daten mehr.\n"));
-        QVERIFY(!row.shell.contains("/dev/null/A")
-                || program.err.contains("zelvorin: Ausdruck nicht gespeichert: /dev/null/A: "));
-        QVERIFY(row.status != 0 && row.status != 6
-                || line.Received() == "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16"); // nothing else
-        if (row.status == 0) {
+                std::min(line.Machine().Sent().size(), ResetProtocol::RxLimitBytes));
+        const bool printed = row.status == 0 || row.status == 4;
+        QCOMPARE(program.out, printed ? PrintedLines(received) : QByteArray());
+        QVERIFY2(QString::fromUtf8(program.err).contains(row.said), program.err.constData());
+        if (row.status == 0 || row.status == 6) // nothing else on the wire
+            QCOMPARE(line.Received(), "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16");
+        if (row.status == 0 && row.signal == 0) {
             // On the wire with the real timers: half a second between polls, the
             // command one tick after the answer, the grace time after our SYN.
-            QVERIFY2(heard[1] - heard[0] >= 480 && heard[1] - heard[0] < 1000,
-                     qPrintable(QString::number(heard[1] - heard[0])));
-            QVERIFY2(heard[2] - heard[1] >= 5 && heard[2] - heard[1] < 200,
-                     qPrintable(QString::number(heard[2] - heard[1])));
-            QVERIFY2(endedMs - heard.last() >= 330, qPrintable(QString::number(endedMs - heard.last())));
+            QCOMPARE_GE(heard[1] - heard[0], 480);
+            QCOMPARE_LT(heard[1] - heard[0], 1000);
+            QCOMPARE_GE(heard[2] - heard[1], 5);
+            QCOMPARE_LT(heard[2] - heard[1], 200);
+            QCOMPARE_GE(endedMs - heard.last(), 330);
             QVERIFY(program.err.startsWith("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** "
                                            "Warte auf Daten\n\n*** Sende 22\n"));
         }
-        QVERIFY(row.status != 1
-                || program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
-                                        "zelvorin: "
-                                        + QFile::encodeName(line.SlavePath()) + ": Automat antwortet nicht\n"));
+        if (row.status == 1)
+            QVERIFY(program.err.endsWith("*** Sende 22\n*** FEHLER:\n*** Automat Antwortet nicht\n\n"
+                                         "zelvorin: "
+                                         + QFile::encodeName(line.SlavePath()) + ": Automat antwortet nicht\n"));
 
         const QStringList files = QDir(archive.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QCOMPARE(files.size(), row.kept.size());
@@ -305,7 +318,9 @@ private slots:
         QTest::addColumn<Reset>("row");
         QTest::newRow(
                 "a silent machine at a device path: nothing on standard output, and the time limit left to the data")
-                << Reset{{"--reset", "/dev/%r", "--timeout", "1"}, SimulatedMachine::Scenario::Silent, 0, 1, {}};
+                << Reset{.arguments = {"--reset", "/dev/%r", "--timeout", "1"},
+                         .scenario = SimulatedMachine::Scenario::Silent,
+                         .status = 1};
     }
     void noAnswer() { reset(); }
 

@@ -63,6 +63,16 @@ public:
 
 } // namespace
 
+struct Copying
+{
+    int key;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    QStringList status = {"*** Sende 22"}; // the program's status lines, then a blank line of its own
+    QStringList printout;                  // then the machine's lines
+    QString copied;                        // null: the clipboard keeps what it had
+    QString said;                          // how the status line begins
+};
+
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -92,7 +102,7 @@ private slots:
             QApplication::setStyle(new WideMargins(QStringLiteral("fusion")));
         Form1 form{PortDirectory()};
         for (int row = 0; row < 200; ++row) // a vertical scroll bar too
-            form.AppendLine(QString(Printout::PaperColumns, u'W'));
+            form.AppendStatusLine(QString(Printout::PaperColumns, u'W'));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -147,11 +157,11 @@ private slots:
         QVERIFY(other.SetPortNumber(1) && other.Open() && other.Close());
         // The port on offer and chosen, with its device; typed text is taken as typed, never completed.
         auto *combo = Control<QComboBox>(form, "Combo1");
-        QCOMPARE(form.SelectorText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(),
+        QCOMPARE(combo->currentText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(),
                  "COM1: " + machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
         combo->clearEditText();
         QTest::keyClicks(combo, "COM");
-        QCOMPARE(form.SelectorText(), QStringLiteral("COM"));
+        QCOMPARE(combo->currentText(), QStringLiteral("COM"));
         QTest::keyClick(combo, Qt::Key_1);
         QTest::keyClick(combo, Qt::Key_Return); // taken, not added to the list
         QCOMPARE(combo->count(), 1);
@@ -174,6 +184,7 @@ private slots:
         QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
         form.ListMenu()->close();
+        QTRY_VERIFY(!form.StatusText().endsWith("…")); // once the archive is written
         const QString firstStatus = form.StatusText(); // for screen readers too
         QCOMPARE(QAccessible::queryAccessibleInterface(Control<QLabel>(form, "StatusLine"))->text(QAccessible::Name),
                  QStringLiteral("Status"));
@@ -199,7 +210,8 @@ private slots:
                         Qt::ShiftModifier); // the menu, now for the second printout
         form.ListMenu()->close();
         // The menu saves the second printout alone, proposing the archive's name for it.
-        const QString archived = form.StatusText().section(": ", 1);
+        QTRY_VERIFY(!form.StatusText().endsWith("…"));
+        const QString archived = QFileInfo(form.StatusText().section(": ", 1)).fileName();
         QVERIFY2(archived != firstStatus.section(": ", 1) && QFile::exists(archive.filePath(archived)),
                  qPrintable(archived));
         const auto contents = [&](const QString &name) {
@@ -231,40 +243,42 @@ private slots:
 
     void copyOnKeyRelease_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("copied"); // null: nothing is copied
-        QTest::addColumn<QString>("status"); // how the status line begins
-
-        const QStringList entries = {"*** Sende 22", "AB", " ", "", "**x", "***x", "Münze 2 €"};
-        const QString text = "AB\r\n \r\n\r\n**x\r\nMünze 2 €\r\n";
-        const QString copiedFive = "Ausdruck kopiert: 5 Zeilen";
+        QTest::addColumn<Copying>("row");
+        // A line of stars from the machine is printout; the program's own are status lines.
+        const QStringList printout = {"AB", " ", "", "**x", "***********", "Münze 2 €"};
+        const QString text = "\r\nAB\r\n \r\n\r\n**x\r\n***********\r\nMünze 2 €\r\n";
+        const QString copiedSeven = "Ausdruck kopiert: 7 Zeilen";
         const QString keptBefore = "Nichts kopiert: die Liste hat keinen Ausdruck";
-        QTest::newRow("C copies") << int(Qt::Key_C) << int(Qt::NoModifier) << entries << text << copiedFive;
-        QTest::newRow("Ctrl+C copies everything, not the current entry")
-                << int(Qt::Key_C) << int(Qt::ControlModifier) << entries << text << copiedFive;
-        QTest::newRow("an empty list: the clipboard keeps what it had")
-                << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{} << QString() << keptBefore;
+        QTest::newRow("C copies all but the status lines")
+                << Copying{.key = Qt::Key_C, .printout = printout, .copied = text, .said = copiedSeven};
+        QTest::newRow("Ctrl+C copies everything, not the current entry") << Copying{.key = Qt::Key_C,
+                                                                                    .modifiers = Qt::ControlModifier,
+                                                                                    .printout = printout,
+                                                                                    .copied = text,
+                                                                                    .said = copiedSeven};
         QTest::newRow("blank lines only: the clipboard keeps what it had")
-                << int(Qt::Key_C) << int(Qt::NoModifier) << QStringList{"*** Sende 22", " ", ""} << QString()
-                << keptBefore;
-        QTest::newRow("another key copies nothing")
-                << int(Qt::Key_X) << int(Qt::NoModifier) << entries << QString() << QString();
+                << Copying{.key = Qt::Key_C, .printout = {" "}, .said = keptBefore};
+        QTest::newRow("another key copies nothing") << Copying{.key = Qt::Key_X, .printout = printout};
     }
 
     void copyOnKeyRelease()
     {
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(QStringList, entries);
-        QFETCH(QString, copied);
-        QFETCH(QString, status);
+        QFETCH(Copying, row);
         Form1 form{PortDirectory()};
-        for (const QString &entry : std::as_const(entries))
-            form.AppendLine(entry);
+        ListEntries printout;
+        for (const QString &line : std::as_const(row.printout))
+            printout.Append(line);
+        for (const QString &line : std::as_const(row.status))
+            form.AppendStatusLine(line);
+        form.AppendBlankLine();
+        form.AppendPrintout(printout);
+        const int key = row.key;
+        const Qt::KeyboardModifiers modifiers = row.modifiers;
+        const QString copied = row.copied;
+        const QString status = row.said;
+        const qsizetype entries = row.status.size() + 1 + row.printout.size();
         auto *list = Control<QListView>(form, "List1");
-        QTRY_COMPARE(list->model()->rowCount(), entries.size());
+        QTRY_COMPARE(list->model()->rowCount(), entries);
         list->setCurrentIndex(list->model()->index(1, 0));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));

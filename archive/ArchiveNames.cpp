@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ArchiveNames.h"
+
+#include "reset/ResetProtocol.h"
+#include "reset/ResetRecord.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ArchiveNames {
+
+namespace {
+
+constexpr Ending Endings[] = {Ending::Complete, Ending::CutOff, Ending::Incomplete, Ending::Tail};
+constexpr qsizetype TokenLength = 8;
+
+bool Portable(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
+           || c == '.';
+}
+
+} // namespace
+
+QByteArray Mark(Ending ending)
+{
+    switch (ending) {
+    case Ending::Complete:
+        break;
+    case Ending::CutOff:
+        return "_abgeschnitten";
+    case Ending::Incomplete:
+        return "_unvollstaendig";
+    case Ending::Tail:
+        return "_nachlauf";
+    }
+    return QByteArray();
+}
+
+Ending EndingOf(const ResetRecord &record)
+{
+    if (record.Complete())
+        return Ending::Complete;
+    return record.stop.cause == StopCause::Bound ? Ending::CutOff : Ending::Incomplete;
+}
+
+Ending EndingOfBytes(QByteArrayView received)
+{
+    if (received.endsWith(ResetProtocol::Syn))
+        return Ending::Complete;
+    return received.size() >= ResetProtocol::RxLimitBytes ? Ending::CutOff : Ending::Incomplete;
+}
+
+QByteArray PortPart(const QString &port)
+{
+    // "/dev/pts/3" and "pts/3" (which is under /dev) as "pts_3", "/home/x/automat" as "automat".
+    QString name = port.startsWith(QLatin1StringView("/dev/")) ? port.mid(5) : port;
+    if (name.startsWith(u'/') || name.startsWith(u'.'))
+        name = name.section(u'/', -1);
+    QByteArray portable;
+    for (const QChar c : std::as_const(name)) {
+        if (!c.isLowSurrogate()) // one "_" for a character outside the basic plane, not two
+            portable += c.unicode() < 0x80 && Portable(char(c.unicode())) ? char(c.unicode()) : '_';
+    }
+    return portable;
+}
+
+QByteArray Stem(const QDateTime &began, const QString &port)
+{
+    return began.toString(QLatin1StringView(TimeFormat)).toLatin1() + '_' + PortPart(port);
+}
+
+QByteArray Hidden(const QByteArray &stem, const char *mark, const QByteArray &token)
+{
+    return '.' + stem + mark + token;
+}
+
+QByteArray NewToken()
+{
+    static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray token(TokenLength, Qt::Uninitialized);
+    for (char &c : token)
+        c = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+    return token;
+}
+
+HiddenName ParseHidden(const QByteArray &name)
+{
+    for (const char *mark : {WorkingMark, TailMark, JournalMark, KeepingMark, TextMark}) {
+        const qsizetype at = name.lastIndexOf(mark);
+        if (name.startsWith('.') && at > 1 && name.size() - at - qstrlen(mark) == TokenLength)
+            return {name.sliced(1, at - 1), mark, name.sliced(at + qstrlen(mark))};
+    }
+    return {};
+}
+
+int MoveWithoutReplacing(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno;
+    ::unlink(from.constData());
+    return 0;
+}
+
+Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const QByteArray &stem, Ending ending,
+                       const char *suffix)
+{
+    for (int number = 1; number <= MaxNumber; ++number) {
+        const QByteArray base = (number == 1 ? stem : stem + '_' + QByteArray::number(number)) + Mark(ending);
+        const int error = MoveWithoutReplacing(from, folder + '/' + base + suffix);
+        if (error != EEXIST)
+            return {error == 0 ? base : QByteArray(), error};
+    }
+    return {QByteArray(), EEXIST};
+}
+
+Parsed Parse(const QString &fileName)
+{
+    // The port of a COM name is known; any other port is read as the name holds it.
+    static const QRegularExpression name(QStringLiteral(
+            R"(^(\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d)_(?:(COM[1-9])(?:_(\d+))?|([A-Za-z0-9._-]+?))(_abgeschnitten|_unvollstaendig|_nachlauf)?\.(bin|txt)$)"));
+    const QRegularExpressionMatch match = name.match(fileName);
+    Parsed parsed;
+    if (!match.hasMatch())
+        return parsed;
+    parsed.began = QDateTime::fromString(match.captured(1), QLatin1StringView(TimeFormat));
+    parsed.valid = parsed.began.isValid();
+    parsed.port = match.hasCaptured(2) ? match.captured(2) : match.captured(4);
+    parsed.number = match.hasCaptured(3) ? match.captured(3).toInt() : 1;
+    for (const Ending ending : Endings) {
+        if (match.captured(5) == QLatin1StringView(Mark(ending)))
+            parsed.ending = ending;
+    }
+    parsed.text = match.captured(6) == u"txt";
+    return parsed;
+}
+
+} // namespace ArchiveNames
