@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 ConsoleHost::ConsoleHost(PortDirectory directory, PortChoice port, PrintoutArchive archive, int timeoutSeconds,
                          bool outputOpen)
@@ -16,6 +17,7 @@ ConsoleHost::ConsoleHost(PortDirectory directory, PortChoice port, PrintoutArchi
     , m_choice(std::move(port))
     , m_timeoutSeconds(timeoutSeconds)
     , m_outputOpen(outputOpen)
+    , m_terminal(::isatty(STDERR_FILENO) == 1)
     , m_keeper(archive.IsEnabled() ? std::make_unique<ArchiveKeeper>(archive.FolderPath()) : nullptr)
     , m_exitGuard(m_port, [this] {
         if (m_keeper)
@@ -30,10 +32,13 @@ ConsoleHost::ConsoleHost(PortDirectory directory, PortChoice port, PrintoutArchi
         RequestStop({StopCause::Signal, signal});
     });
     m_stall.setInterval(std::chrono::seconds(timeoutSeconds));
-    QObject::connect(&m_stall, &QTimer::timeout, [this] { RequestStop({StopCause::TimeLimit}); });
+    QObject::connect(&m_stall, &QTimer::timeout, [this] { LimitReached(); });
+    m_progressRefresh.setInterval(ProgressRefreshMs);
+    QObject::connect(&m_progressRefresh, &QTimer::timeout, [this] { DrawProgress(); });
     m_listeners.Add(&m_exitGuard);
     if (m_keeper)
         m_listeners.Add(m_keeper.get());
+    m_listeners.Add(&m_progress);
     m_listeners.Add(this);
 }
 
@@ -46,6 +51,14 @@ void ConsoleHost::RequestStop(Stop stop)
     m_state.QuitRequested = true;
 }
 
+void ConsoleHost::LimitReached()
+{
+    if (m_port.InputWaiting())
+        m_stall.start();
+    else
+        RequestStop({StopCause::TimeLimit});
+}
+
 int ConsoleHost::Run()
 {
     // Say at once why the port does not open, not after twenty polls into nothing.
@@ -53,7 +66,9 @@ int ConsoleHost::Run()
     if (!m_port.Open()) {
         const std::optional<PortDevice> device = m_port.Directory().Device(m_choice.number);
         const QString why = device ? PortDiagnostic(m_choice.Label(), *device, m_port.LastOpenError())
-                                   : QStringLiteral("zelvorin: %1 ist keinem Gerät zugeordnet.").arg(m_choice.name);
+                                   : QStringLiteral("zelvorin: %1 ist keinem Gerät zugeordnet; welche Geräte es gibt, "
+                                                    "zeigt »zelvorin --ports«.")
+                                             .arg(m_choice.name);
         std::fprintf(stderr, "%s\n", qPrintable(why));
         return CannotOpen;
     }
@@ -139,20 +154,50 @@ void ConsoleHost::SetTimerEnabled(bool enabled)
 void ConsoleHost::AppendStatusLine(const QString &line)
 {
     // A terminal that is gone must not end the reset: the machine still needs its SYN.
+    EraseProgress();
     std::fprintf(stderr, "%s\n", line.toUtf8().constData()); // unbuffered: there at once
+    DrawProgress();
 }
 
 void ConsoleHost::AppendBlankLine()
 {
-    std::fputc('\n', stderr);
+    AppendStatusLine(QString());
+}
+
+void ConsoleHost::DrawProgress()
+{
+    if (!m_terminal || m_progress.CurrentPhase() == Phase::Done)
+        return;
+    // Over the line before, which the erase at its end clears where this one is shorter.
+    const QString text = m_progress.Text(MonotonicNs());
+    std::fprintf(stderr, "\r%s\x1b[K", text.toUtf8().constData());
+    m_progressShown = true;
+}
+
+void ConsoleHost::EraseProgress()
+{
+    if (std::exchange(m_progressShown, false))
+        std::fputs("\r\x1b[K", stderr);
 }
 
 void ConsoleHost::PhaseChanged(const ResetRecord &, Phase phase, int)
 {
+    if (phase == Phase::Settling) {
+        EraseProgress();
+        std::fputs("zelvorin: Der Automat sendet noch …\n", stderr);
+    }
     if (phase == Phase::Data && m_timeoutSeconds > 0)
         m_stall.start();
     else if (phase == Phase::Grace)
         m_stall.stop();
+    if (phase == Phase::Data)
+        m_progressRefresh.start();
+    else
+        m_progressRefresh.stop();
+    if (phase == Phase::Done)
+        EraseProgress();
+    else
+        DrawProgress();
 }
 
 void ConsoleHost::BytesReceived(QByteArrayView, qint64)

@@ -6,6 +6,7 @@
 #include "archive/PrintoutArchive.h"
 #include "reset/ResetHost.h"
 #include "reset/ResetListener.h"
+#include "reset/ResetProgress.h"
 #include "reset/SynOnExit.h"
 #include "serial/DeviceSerialPort.h"
 
@@ -32,6 +33,8 @@ public:
     static constexpr int MaxTimeoutSeconds = 1'000'000; // about 11 days: still a timer's milliseconds
     // After a signal, the archive is waited for this much longer at most.
     static constexpr int SignalledArchiveWaitMs = 500;
+    // The progress line on a terminal is drawn anew this often while the printout comes.
+    static constexpr int ProgressRefreshMs = 250;
 
     // `timeoutSeconds` 0 waits for ever; `outputOpen` false when standard
     // output was closed at the start.
@@ -60,6 +63,12 @@ private:
     void PhaseChanged(const ResetRecord &reset, Phase phase, int attempt) override;
     void BytesReceived(QByteArrayView bytes, qint64 atNs) override;
     void RequestStop(Stop stop);
+    // The time limit ran out: unless bytes wait on the port (the program was
+    // stopped, Ctrl+Z, while they came), the reset ends.
+    void LimitReached();
+    // The progress line on a terminal, drawn anew in place, or taken away.
+    void DrawProgress();
+    void EraseProgress();
     // Waits for the archive until it is written or a signal ends the wait.
     void AwaitArchive(ResetRecord &record);
     // 0, or why standard output did not take the whole printout.
@@ -75,6 +84,10 @@ private:
     QTimer m_stall;
     int m_timeoutSeconds;
     bool m_outputOpen;
+    ResetProgress m_progress;
+    QTimer m_progressRefresh;
+    bool m_progressShown = false;
+    bool m_terminal; // standard error is one: a progress line is drawn there
     std::unique_ptr<ArchiveKeeper> m_keeper;
     SynOnExit m_exitGuard;
     ResetListeners m_listeners;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
+#include "app/PrintoutActions.h"
 #include "archive/ArchiveFiles.h"
 #include "archive/ArchiveNames.h"
 #include "printout/PrintoutCopy.h"
@@ -10,13 +11,11 @@
 #include "reset/ResetProtocol.h"
 #include "serial/PortDiagnostics.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFutureWatcher>
@@ -24,18 +23,15 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
-#include <QStandardPaths>
+#include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
@@ -57,10 +53,15 @@ int ToPixels(int twips, double scale)
     return static_cast<int>(std::lround(twips * scale / Form1::TwipsPerPixel));
 }
 
-QRect ToPixels(const Twips &box, double scale)
+QRect ToPixels(const Twips &box, QSizeF scale)
 {
-    return QRect(ToPixels(box.left, scale), ToPixels(box.top, scale), ToPixels(box.width, scale),
-                 ToPixels(box.height, scale));
+    return QRect(ToPixels(box.left, scale.width()), ToPixels(box.top, scale.height()),
+                 ToPixels(box.width, scale.width()), ToPixels(box.height, scale.height()));
+}
+
+QSize ToPixels(QSize twips, QSizeF scale)
+{
+    return QSize(ToPixels(twips.width(), scale.width()), ToPixels(twips.height(), scale.height()));
 }
 
 QLabel *MakeLabel(const QString &text, QWidget *parent)
@@ -73,6 +74,11 @@ QLabel *MakeLabel(const QString &text, QWidget *parent)
 }
 
 constexpr int ListLayoutBatch = 50000;
+constexpr double ScaleStep = 0.01;
+// Between two controls laid out tight, at the least.
+constexpr int TightGapTwips = 60;
+// A file manager that has not said otherwise by then has taken the folder.
+constexpr int FileManagerAnswerMs = 3000;
 
 // How wide the list must be to show a line of the machine's paper whole: an
 // entry as the style measures it, the frame, and room for the scroll bar.
@@ -104,6 +110,8 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
         m_listeners.Add(m_keeper.get());
         connect(m_keeper.get(), &ArchiveKeeper::Kept, this, &Form1::ArchiveKept);
     }
+    m_listeners.Add(&m_progress);
+    m_listeners.Add(this);
 
     // The controls sit on a page that scrolls when the screen is too small
     // for it; otherwise the page is the whole window.
@@ -126,6 +134,12 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Combo1->setCompleter(nullptr); // what the user types is what counts
+    Combo1->setAccessibleName(QStringLiteral("Schnittstelle"));
+    // Beside the port field, its device: screen readers take it for the field's label.
+    PortInfo = MakeLabel(QString(), page);
+    PortInfo->setWordWrap(false);
+    PortInfo->setBuddy(Combo1);
+    PortInfo->setAccessibleName(QStringLiteral("Schnittstelle"));
     Label3 = MakeLabel(QStringLiteral("3. Rückstellen starten durch Klick auf"), page);
     Command1 = new QPushButton(QStringLiteral("Rückstellen"), page);
     Label5 = MakeLabel(QStringLiteral("Wenn der Ausdruck nicht innerhalb von ca. 30 Sekunden angezeigt "
@@ -144,14 +158,24 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     StatusLine = MakeLabel(QString(), page);
     StatusLine->setAccessibleName(QStringLiteral("Status"));
     StatusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusIcon = new QLabel(page);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    StatusIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize));
+    StatusIcon->setAccessibleName(QStringLiteral("Warnung"));
+    StatusIcon->hide();
+    StatusSave = new QPushButton(QStringLiteral("&Speichern unter …"), page);
+    StatusSave->hide();
     List1 = new QListView(page);
     List1->setModel(&m_list);
+    List1->setAccessibleName(QStringLiteral("Ausdruck"));
     List1->setUniformItemSizes(true);
     // Laid out a slice at a time, so that millions of lines never freeze the window.
     List1->setLayoutMode(QListView::Batched);
     List1->setBatchSize(ListLayoutBatch);
     // The printout is set in columns for a 24-column printer.
     List1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Where the focus is shows on the frame, also before any entry is chosen.
+    List1->setStyleSheet(QStringLiteral("QListView:focus { border: 2px solid palette(highlight); }"));
     List1->installEventFilter(this);
     List1->setContextMenuPolicy(Qt::CustomContextMenu);
     // Scrolling lays the whole list out: once per batch of new rows.
@@ -160,16 +184,25 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     connect(List1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &where) { ShowListMenu(List1->viewport()->mapToGlobal(where)); });
     BuildListMenu();
+    connect(StatusSave, &QPushButton::clicked, this, [this] {
+        m_actions->SaveAsText({m_latestReset.printout, m_latestReset.began, m_latestReset.port.name,
+                               ArchiveNames::BaseOf(m_latestReset)});
+    });
+    auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(cancel, &QShortcut::activated, this, &Form1::CancelReset);
 
     setTabOrder(Command1, List1);
     setTabOrder(List1, Combo1);
+    setTabOrder(Combo1, StatusSave);
 
     Timer1.setInterval(TickIntervalMs);
     Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    m_progressRefresh.setInterval(ProgressRefreshMs);
+    connect(&m_progressRefresh, &QTimer::timeout, this, &Form1::ShowProgress);
 
-    LayOutControls();
+    LayOutControls(screen()->availableGeometry().size() - FrameAllowance);
 
     // What loading the window does: the caption, then the ports on offer.
     setWindowTitle(QStringLiteral("%1 %2 – ein Werkzeug des Zelvorin-Projekts")
@@ -179,6 +212,8 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
         const QString port = QStringLiteral("COM%1 (%2)").arg(number).arg(device.ShownPath());
         std::fprintf(stderr, "%s\n", qPrintable(PortDiagnostic(port, device, error)));
     });
+    connect(Combo1, &QComboBox::currentTextChanged, this, &Form1::ShowPortInfo);
+    ShowPortInfo();
     Command1->setFocus();
 }
 
@@ -189,21 +224,66 @@ Form1::~Form1()
         m_keeper->WaitUntilWritten(ClosingArchiveWait);
 }
 
-void Form1::LayOutControls()
+void Form1::LayOutControls(QSize room)
 {
-    // Every control with its name and its place in the design.
+    // Every control with its name and its place in the design, top down.
     const struct
     {
         QWidget *widget;
         const char *name;
         Twips box;
     } controls[] = {
-            {Label2, "Label2", {480, 480, 3255, 255}},          {Label1, "Label1", {480, 840, 3015, 255}},
-            {Combo1, "Combo1", {600, 1200, 1095, 315}},         {Label3, "Label3", {480, 1680, 2655, 375}},
-            {Command1, "Command1", {600, 2040, 3015, 495}},     {Label5, "Label5", {480, 3360, 3255, 615}},
-            {Label6, "Label6", {480, 4080, 3255, 1695}},        {Label4, "Label4", {480, 5760, 3255, 1335}},
-            {Label8, "Label8", {480, 7200, 3375, 255}},         {List1, "List1", {4080, 360, 3495, 7080}},
-            {StatusLine, "StatusLine", {480, 2640, 3255, 615}},
+            {List1, "List1", {4080, 360, 3495, 7080}},         {Label2, "Label2", {480, 480, 3255, 255}},
+            {Label1, "Label1", {480, 840, 3015, 255}},         {Combo1, "Combo1", {600, 1200, 1095, 315}},
+            {PortInfo, "PortInfo", {1770, 1200, 1965, 315}},   {Label3, "Label3", {480, 1680, 2655, 375}},
+            {Command1, "Command1", {600, 2040, 3015, 495}},    {StatusLine, "StatusLine", {480, 2610, 3255, 465}},
+            {StatusIcon, "StatusIcon", {480, 2610, 300, 300}}, {StatusSave, "StatusSave", {480, 3075, 1800, 285}},
+            {Label5, "Label5", {480, 3360, 3255, 615}},        {Label6, "Label6", {480, 4080, 3255, 1695}},
+            {Label4, "Label4", {480, 5760, 3255, 1335}},       {Label8, "Label8", {480, 7200, 3375, 255}},
+    };
+    const QSize design(ClientWidthTwips, ClientHeightTwips);
+    for (const auto &[widget, name, box] : controls)
+        widget->setObjectName(QLatin1StringView(name));
+
+    // What a control needs at `width`: its text's lines, or its own height.
+    const auto need = [&](QWidget *widget, int width) {
+        const auto *label = qobject_cast<QLabel *>(widget);
+        if (label == nullptr)
+            return widget->sizeHint().height();
+        return label->wordWrap() ? label->heightForWidth(width) : label->sizeHint().height();
+    };
+    // The controls placed at `scale`: across, and for the gaps between
+    // them. Tight, each takes the height it needs rather than its design
+    // height, and the page is that much shorter.
+    const auto place = [&](QSizeF scale, bool tight) {
+        const double gaps = tight ? 1.0 : scale.height(); // as the design has them, unenlarged when tight
+        QList<QRect> places;
+        int bottom = ToPixels(controls[1].box.top, gaps);
+        int rowTop = bottom;
+        int designTop = -1;
+        int designBottom = controls[1].box.top;
+        for (const auto &[widget, name, box] : controls) {
+            QRect at = ToPixels(box, scale);
+            if (widget != List1) {
+                if (box.top > designTop) { // a new row, after the gap of the design
+                    const int gap = box.top - designBottom;
+                    rowTop = bottom + ToPixels(tight ? std::max(TightGapTwips, gap) : gap, gaps);
+                    designTop = box.top;
+                }
+                designBottom = std::max(designBottom, box.top + box.height);
+                at.moveTop(rowTop);
+                // The status line keeps its room for what it will say.
+                if (tight && !widget->objectName().startsWith(QLatin1StringView("Status")))
+                    at.setHeight(need(widget, at.width()));
+                bottom = std::max(bottom, at.bottom() + 1);
+            }
+            places << at;
+        }
+        const int height = bottom + ToPixels(design.height() - designBottom, gaps);
+        const Twips &list = controls[0].box;
+        places[0].moveTop(ToPixels(list.top, gaps));
+        places[0].setBottom(height - ToPixels(design.height() - list.top - list.height, gaps) - 1);
+        return std::pair(places, QSize(ToPixels(design.width(), scale.width()), height));
     };
 
     // The geometry was drawn for a narrower font than most desktops use. Rather
@@ -211,34 +291,44 @@ void Form1::LayOutControls()
     // least factor with which every label's wrapped text fits its box and the
     // list shows a whole line of the machine's paper.
     const int listNeeds = ListWidthForPaperLine(*List1);
-    const auto allFit = [&](double scale) {
+    const auto allFit = [&](QSizeF scale) {
         for (const auto &[widget, name, box] : controls) {
+            const QRect at = ToPixels(box, scale);
             const auto *label = qobject_cast<QLabel *>(widget);
-            if (label && label != StatusLine
-                && label->heightForWidth(ToPixels(box.width, scale)) > ToPixels(box.height, scale))
+            if (label && label->wordWrap() && label != StatusLine && need(widget, at.width()) > at.height())
                 return false;
-            if (widget == List1 && ToPixels(box.width, scale) < listNeeds)
+            if (widget == List1 && at.width() < listNeeds)
                 return false;
         }
         return true;
     };
-    constexpr double ScaleStep = 0.01;
-    m_scale = 1.0;
-    while (m_scale < MaxLayoutScale && !allFit(m_scale))
-        m_scale += ScaleStep;
-
-    for (const auto &[widget, name, box] : controls) {
-        widget->setObjectName(QLatin1StringView(name));
-        widget->setGeometry(ToPixels(box, m_scale));
+    double uniform = 1.0;
+    while (uniform < MaxLayoutScale && !allFit({uniform, uniform}))
+        uniform += ScaleStep;
+    m_scale = {uniform, uniform};
+    auto [places, size] = place(m_scale, false);
+    // A screen too short for that, with room to the side: the instructions
+    // take wider lines and so fewer, each control the height it needs, and
+    // the list gives up rows, never columns.
+    if (size.height() > room.height()) {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const double widest = std::min(MaxLayoutScale, (room.width() - bar) * double(TwipsPerPixel) / design.width());
+        do {
+            std::tie(places, size) = place(m_scale, true);
+            m_scale.rwidth() += ScaleStep;
+        } while (size.height() > room.height() && m_scale.width() < widest);
+        m_scale.rwidth() -= ScaleStep;
     }
-    const QRect list = List1->geometry();
-    const QSize design(ToPixels(ClientWidthTwips, m_scale), ToPixels(ClientHeightTwips, m_scale));
-    m_listMargins = design - QSize(list.x() + list.width(), list.y() + list.height());
-    // The instructions run all the way down, so the page is never smaller than
-    // designed; beyond that, the window's room goes to the list.
-    m_page->setMinimumSize(design);
 
-    resize(design);
+    for (qsizetype i = 0; i < places.size(); ++i)
+        controls[i].widget->setGeometry(places[i]);
+    const QRect list = List1->geometry();
+    m_listMargins = size - QSize(list.x() + list.width(), list.y() + list.height());
+    // The instructions run all the way down, so the page is never smaller than
+    // they need; beyond that, the window's room goes to the list.
+    m_page->setMinimumSize(size);
+
+    resize(size);
 }
 
 void Form1::showEvent(QShowEvent *event)
@@ -253,10 +343,13 @@ void Form1::showEvent(QShowEvent *event)
     const QRect available = screen()->availableGeometry();
     const QSize frame = (frameGeometry().size() - size()).expandedTo(FrameAllowance);
     const QSize room = available.size() - frame;
-    if (width() > room.width() || height() > room.height()) {
-        resize(size().boundedTo(room));
-        move(available.topLeft());
-    }
+    if (width() <= room.width() && height() <= room.height())
+        return;
+    // Scrolled down, the page loses the scroll bar's width: the window takes
+    // it, where the screen has it, rather than scroll across too.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(QSize(width() + (height() > room.height() ? bar : 0), height()).boundedTo(room));
+    move(available.topLeft());
 }
 
 void Form1::PlaceList()
@@ -273,28 +366,28 @@ void Form1::PlaceList()
 
 void Form1::BuildListMenu()
 {
+    m_actions = new PrintoutActions(this, [this] { return m_latestPrintout ? &*m_latestPrintout : nullptr; });
+    connect(m_actions, &PrintoutActions::Said, this, [this](const QString &text) { SetStatus(text); });
     m_listMenu = new QMenu(this);
-    QAction *copy = m_listMenu->addAction(QStringLiteral("Ausdruck &kopieren\tC"), this,
-                                          [this] { CopyPrintout(Printout::CopyKeyCode); });
-    QAction *save = m_listMenu->addAction(QStringLiteral("Als &Textdatei speichern …"), this, &Form1::SaveAsText);
-    QAction *print = m_listMenu->addAction(QStringLiteral("&Drucken …"), this, &Form1::Print);
-    QAction *pdf = m_listMenu->addAction(QStringLiteral("Als &PDF speichern …"), this, &Form1::SaveAsPdf);
+    m_copyAction = m_listMenu->addAction(QStringLiteral("Ausdruck &kopieren\tC"), this,
+                                         [this] { CopyPrintout(Printout::CopyKeyCode); });
+    m_listMenu->addActions(m_actions->Actions());
     m_listMenu->addSeparator();
     m_folderAction = m_listMenu->addAction(QStringLiteral("&Archivordner öffnen"), this, &Form1::OpenArchiveFolder);
-    m_printoutActions = {copy, save, print, pdf};
-    m_dialogActions = {save, print, pdf};
+    UpdateActions();
+}
+
+void Form1::UpdateActions()
+{
+    // Once a printout is in the list it stays there, so the copy has one to take.
+    m_copyAction->setEnabled(m_latestPrintout.has_value());
+    m_actions->Update(!m_resetRunning);
+    m_folderAction->setEnabled(m_archive.IsEnabled());
 }
 
 void Form1::ShowListMenu(const QPoint &where)
 {
-    // Once a printout is in the list it stays there, so the copy has one to take.
-    const bool printout = m_latestPrintout.has_value();
-    for (QAction *action : std::as_const(m_printoutActions))
-        action->setEnabled(printout);
-    // A dialog would hold up a running reset until it closes.
-    for (QAction *action : std::as_const(m_dialogActions))
-        action->setEnabled(printout && !m_resetRunning);
-    m_folderAction->setEnabled(m_archive.IsEnabled());
+    UpdateActions();
     m_listMenu->popup(where);
 }
 
@@ -302,16 +395,54 @@ void Form1::OpenArchiveFolder()
 {
     const QString folder = m_archive.Folder();
     ArchiveFiles::MakeFolders(m_archive.FolderPath());
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        SetStatus(QStringLiteral("Archivordner geöffnet: %1").arg(folder));
-    else
-        SetStatus(QStringLiteral("Kein Dateimanager gefunden – Ordner: %1").arg(folder));
+    // Said to be open only once a file manager has taken it.
+    auto *opener = new QProcess(this);
+    auto *patience = new QTimer(opener);
+    patience->setSingleShot(true);
+    const auto said = [this, opener, folder](bool taken) {
+        opener->disconnect(this);
+        opener->deleteLater();
+        SetStatus(taken ? QStringLiteral("Archivordner geöffnet: %1").arg(folder)
+                        : QStringLiteral("Kein Dateimanager gefunden – Ordner: %1").arg(folder));
+    };
+    connect(opener, &QProcess::finished, this,
+            [said](int code, QProcess::ExitStatus status) { said(status == QProcess::NormalExit && code == 0); });
+    connect(opener, &QProcess::errorOccurred, this, [said](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            said(false);
+    });
+    connect(patience, &QTimer::timeout, this, [said] { said(true); });
+    opener->start(QStringLiteral("xdg-open"), {folder});
+    patience->start(FileManagerAnswerMs);
 }
 
-void Form1::SetStatus(const QString &text)
+void Form1::ShowPortInfo()
 {
+    const std::optional<PortDevice> device = MSComm1.Directory().Device(
+            ResetProtocol::PortNumberOf(Combo1->currentText()));
+    const QString text = device ? PortToolTip(*device) : QStringLiteral("kein Gerät");
+    PortInfo->setText(PortInfo->fontMetrics().elidedText(text, Qt::ElideMiddle, PortInfo->width()));
+    PortInfo->setToolTip(text);
+    PortInfo->setAccessibleDescription(text);
+    Combo1->setAccessibleDescription(text);
+}
+
+void Form1::SetStatus(const QString &text, StatusStyle style)
+{
+    const bool warning = style == StatusStyle::Warning;
+    StatusIcon->setVisible(warning);
+    StatusSave->setVisible(warning);
+    StatusLine->setIndent(warning ? StatusIcon->width() + StatusIcon->x() - StatusLine->x() : 0);
+    QFont font = StatusLine->font();
+    font.setBold(warning);
+    StatusLine->setFont(font);
     StatusLine->setText(text);
     StatusLine->setToolTip(text); // a long one is cut off at the label's edge
+}
+
+void Form1::Announce(const QString &text)
+{
+    StatusLine->setAccessibleDescription(text);
 }
 
 QString Form1::StatusText() const
@@ -319,97 +450,66 @@ QString Form1::StatusText() const
     return StatusLine->text();
 }
 
-QString Form1::PrintoutText() const
+void Form1::PhaseChanged(const ResetRecord &, Phase phase, int)
 {
-    return Printout::JoinLines(m_latestPrintout->printout);
+    if (phase == Phase::Data)
+        m_progressRefresh.start();
+    else
+        m_progressRefresh.stop();
+    ShowProgress();
+    Announce(StatusLine->text());
 }
 
-QString Form1::PageHeader() const
+void Form1::ShowProgress()
 {
-    return QStringLiteral("Zelvorin – Ausdruck vom %1, %2")
-            .arg(m_latestPrintout->began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), m_latestPrintout->port.name);
-}
-
-QString Form1::FileBase() const
-{
-    const QString kept = m_latestPrintout->archive.binPath;
-    if (!kept.isEmpty())
-        return QFileInfo(kept).completeBaseName();
-    return QString::fromLatin1(ArchiveNames::Stem(m_latestPrintout->began, m_latestPrintout->port.name)
-                               + ArchiveNames::Mark(ArchiveNames::EndingOf(*m_latestPrintout)));
-}
-
-QString Form1::AskForFile(const QString &title, const QString &suffix, const QString &filter)
-{
-    const QString proposed
-            = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(FileBase() + suffix);
-    return QFileDialog::getSaveFileName(this, title, proposed, filter);
-}
-
-void Form1::SaveAsText()
-{
-    const QString path = AskForFile(QStringLiteral("Ausdruck als Textdatei speichern"), QStringLiteral(".txt"),
-                                    QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
-    if (path.isEmpty())
-        return;
-    QSaveFile file(path);
-    const QByteArray bytes = PrintoutText().toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) {
-        SetStatus(QStringLiteral("Gespeichert: %1").arg(path));
-        return;
-    }
-    SetStatus(QStringLiteral("Nicht gespeichert: %1: %2").arg(path, file.errorString()));
-}
-
-void Form1::Print()
-{
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    if (Printout::PrintPages(printer, PrintoutText(), PageHeader())) {
-        SetStatus(QStringLiteral("Gedruckt: %1").arg(printer.printerName()));
-        return;
-    }
-    SetStatus(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
-}
-
-void Form1::SaveAsPdf()
-{
-    const QString path = AskForFile(QStringLiteral("Ausdruck als PDF speichern"), QStringLiteral(".pdf"),
-                                    QStringLiteral("PDF-Dateien (*.pdf)"));
-    if (path.isEmpty())
-        return;
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setTitle(PageHeader());
-    if (Printout::PrintPages(writer, PrintoutText(), PageHeader())) {
-        SetStatus(QStringLiteral("Gespeichert: %1").arg(path));
-        return;
-    }
-    SetStatus(QStringLiteral("Nicht gespeichert: %1").arg(path));
+    QString text = m_progress.Text(MonotonicNs());
+    if (m_progress.CurrentPhase() == Phase::Data)
+        text += QStringLiteral(" – Esc bricht ab");
+    SetStatus(text);
 }
 
 void Form1::Command1_Click()
 {
     m_resetRunning = true;
+    m_quitCause = {StopCause::Close};
+    SetStatus(QString());
+    UpdateActions();
     m_latestReset = RunReset(*this, m_listeners);
     m_resetRunning = false;
     if (m_keeper)
         m_latestReset.archive.state = ArchiveResult::State::Pending;
-    SetStatus(m_latestReset.Summary());
-    if (m_latestReset.HasPrintout())
-        m_latestPrintout = m_latestReset;
+    if (m_latestReset.HasPrintout()) {
+        m_latestPrintout = PrintoutDocument{m_latestReset.printout, m_latestReset.began, m_latestReset.port.name,
+                                            ArchiveNames::BaseOf(m_latestReset)};
+        m_latestPrintoutBegan = m_latestReset.began;
+    }
+    UpdateActions();
+    ShowResult();
+}
+
+void Form1::ShowResult()
+{
+    const bool lost = m_latestReset.archive.state == ArchiveResult::State::Failed;
+    SetStatus(m_latestReset.Summary(), lost ? StatusStyle::Warning : StatusStyle::Plain);
+    Announce(m_latestReset.Summary());
+}
+
+void Form1::CancelReset()
+{
+    if (!m_resetRunning || m_state.QuitRequested)
+        return;
+    m_quitCause = {StopCause::Cancel};
+    m_state.QuitRequested = true;
 }
 
 void Form1::ArchiveKept(const QDateTime &began, const ArchiveResult &result)
 {
-    if (m_latestPrintout && m_latestPrintout->began == began)
-        m_latestPrintout->archive = result;
+    if (m_latestPrintout && m_latestPrintoutBegan == began && !result.binPath.isEmpty())
+        m_latestPrintout->fileBase = QFileInfo(result.binPath).completeBaseName();
     if (m_latestReset.began != began)
         return;
     m_latestReset.archive = result;
-    SetStatus(m_latestReset.Summary());
+    ShowResult();
     if (result.state == ArchiveResult::State::Failed && !m_latestReset.CutShort())
         AppendStatusLine(QStringLiteral("*** Ausdruck nicht gespeichert: %1: %2")
                                  .arg(QFileInfo(result.failedPath).fileName(), result.reason));
@@ -423,6 +523,7 @@ void Form1::Timer1_Timer()
 void Form1::closeEvent(QCloseEvent *event)
 {
     m_state.QuitRequested = true;
+    m_quitCause = {StopCause::Close};
     // A running reset notices the request, winds down and then closes the window.
     if (m_resetRunning)
         event->ignore();
@@ -488,8 +589,9 @@ void Form1::SetTimerEnabled(bool enabled)
 
 void Form1::CloseWindow()
 {
-    // Queued, so that it arrives after the reset has returned.
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    // Queued, so that it arrives after the reset has returned; a cancel keeps the window.
+    if (m_quitCause.cause == StopCause::Close)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void Form1::AppendStatusLine(const QString &line)

@@ -5,8 +5,10 @@
 #include "app/ListModel.h"
 #include "archive/ArchiveKeeper.h"
 #include "archive/PrintoutArchive.h"
+#include "printout/PrintoutDocument.h"
 #include "reset/ResetHost.h"
 #include "reset/ResetListener.h"
+#include "reset/ResetProgress.h"
 #include "reset/ResetRecord.h"
 #include "reset/SynOnExit.h"
 #include "serial/DeviceSerialPort.h"
@@ -15,6 +17,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <optional>
+
+class PrintoutActions;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -24,7 +29,7 @@ class QPushButton;
 
 // The program's one window: instructions, the port selector, the button that
 // starts a reset, and the list that shows progress and the printout.
-class Form1 final : public QWidget, public ResetHost, private PortSelector
+class Form1 final : public QWidget, public ResetHost, private PortSelector, private ResetListener
 {
     Q_OBJECT
 
@@ -40,22 +45,26 @@ public:
     static constexpr int ListLeastRows = 4;
     // Closing waits this long at most for the archive to take the latest printout.
     static constexpr std::chrono::milliseconds ClosingArchiveWait{2000};
+    // The progress of a reset is shown anew this often while the printout comes.
+    static constexpr int ProgressRefreshMs = 250;
 
     explicit Form1(PortDirectory directory, PrintoutArchive archive = PrintoutArchive(), QWidget *parent = nullptr);
     ~Form1() override;
 
-    // How much the design geometry was enlarged so that every label's text fits.
-    double LayoutScale() const { return m_scale; }
+    // How much the design geometry was enlarged, across and down, so that
+    // every label's text fits and the window fits its screen.
+    QSizeF LayoutScale() const { return m_scale; }
     const ListEntries &Entries() const { return m_list.Entries(); }
     QMenu *ListMenu() const { return m_listMenu; }
     QString StatusText() const;
-    // Whoever listens to the window's resets.
-    ResetListener &Listeners() { return m_listeners; }
+    // Whoever listens to the window's resets; more may join.
+    ResetListeners &Listeners() { return m_listeners; }
 
     // ResetHost
     MainWindowState &State() override { return m_state; }
     SerialPort &Port() override { return MSComm1; }
     PortChoice ChoosePort() const override;
+    Stop QuitCause() const override { return m_quitCause; }
     void SetButtonEnabled(bool enabled) override;
     void SetTimerEnabled(bool enabled) override;
     void CloseWindow() override;
@@ -70,34 +79,37 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    enum class StatusStyle { Plain, Warning };
+
     // PortSelector, for the port discovery
     QString Text() const override;
     void SetText(const QString &text) override;
     void AddEntry(const QString &entry, const QString &toolTip) override;
 
+    // ResetListener: the progress in the status line
+    void PhaseChanged(const ResetRecord &reset, Phase phase, int attempt) override;
+
     void Command1_Click();
+    void Timer1_Timer();
+    // Esc during a reset: it ends as a close would end it, and the window stays.
+    void CancelReset();
     // What the archive did with the bytes of the reset that began at `began`.
     void ArchiveKept(const QDateTime &began, const ArchiveResult &result);
-    void Timer1_Timer();
+    void ShowResult();
+    void ShowProgress();
     // On the C key (whatever modifiers are held): the printout lines, without
     // the status lines, replace the clipboard's content.
     void CopyPrintout(int keyCode);
-    void LayOutControls();
+    void LayOutControls(QSize room);
     void PlaceList();
     void BuildListMenu();
     void ShowListMenu(const QPoint &where);
-    void SaveAsText();
-    void Print();
-    void SaveAsPdf();
+    void UpdateActions();
     void OpenArchiveFolder();
-    void SetStatus(const QString &text);
-    // The latest printout's text and page header.
-    QString PrintoutText() const;
-    QString PageHeader() const;
-    // The name the archive gave, or would give, the latest printout's files, without a suffix.
-    QString FileBase() const;
-    // A file name from a save dialog, proposed as the archive named the printout's files.
-    QString AskForFile(const QString &title, const QString &suffix, const QString &filter);
+    void ShowPortInfo();
+    void SetStatus(const QString &text, StatusStyle style = StatusStyle::Plain);
+    // Tells screen readers: at a new phase and a result, not at every count.
+    void Announce(const QString &text);
 
     QLabel *Label1;
     QLabel *Label2;
@@ -106,8 +118,12 @@ private:
     QLabel *Label5;
     QLabel *Label6;
     QLabel *Label8;
-    // How the last reset and the last action on its printout ended.
+    // How the last reset and the last action on its printout ended, or how
+    // far the running reset has come.
     QLabel *StatusLine;
+    QLabel *StatusIcon;      // beside it when a printout is in no file
+    QPushButton *StatusSave; // and a way to save it
+    QLabel *PortInfo;        // the chosen port's device and description
     QComboBox *Combo1;
     QPushButton *Command1;
     QListView *List1;
@@ -116,21 +132,25 @@ private:
     QTimer Timer1{this};
     DeviceSerialPort MSComm1;
     MainWindowState m_state;
+    Stop m_quitCause;
 
     ListModel m_list{this};
     PrintoutArchive m_archive;
     QMenu *m_listMenu = nullptr;
-    QList<QAction *> m_printoutActions; // need a printout
-    QList<QAction *> m_dialogActions;   // open a dialog, so not during a reset
+    PrintoutActions *m_actions = nullptr;
+    QAction *m_copyAction = nullptr;
     QAction *m_folderAction = nullptr;
     bool m_resetRunning = false;
     bool m_fitted = false; // into the screen, once, when first shown
-    double m_scale = 1.0;
+    QSizeF m_scale{1.0, 1.0};
     QWidget *m_focusAfterDisable = nullptr;
     // The latest reset that brought a printout: what the menu saves and prints.
-    std::optional<ResetRecord> m_latestPrintout;
+    std::optional<PrintoutDocument> m_latestPrintout;
+    QDateTime m_latestPrintoutBegan;
     // The latest reset, for the status line.
     ResetRecord m_latestReset;
+    ResetProgress m_progress;
+    QTimer m_progressRefresh{this};
     std::unique_ptr<ArchiveKeeper> m_keeper; // none with the archive off
     SynOnExit m_exitGuard;
     ResetListeners m_listeners;

@@ -237,15 +237,22 @@ int main(int argc, char *argv[])
     }
     if (parser.isSet(ports) && parser.isSet(reset))
         return UsageError(QStringLiteral("--ports und --reset gehen nicht zusammen."));
-    if (parser.values(reset).size() > 1)
-        return UsageError(QStringLiteral("nur eine Schnittstelle je Aufruf."));
+    for (const QCommandLineOption &once : {reset, timeout}) {
+        if (parser.values(once).size() > 1)
+            return UsageError(QStringLiteral("--%1 nur einmal je Aufruf.").arg(once.names().first()));
+    }
     int timeoutSeconds = ConsoleHost::DefaultTimeoutSeconds;
     if (parser.isSet(timeout)) {
-        bool number = false;
-        timeoutSeconds = parser.value(timeout).toInt(&number);
-        if (!number || timeoutSeconds < 0 || timeoutSeconds > ConsoleHost::MaxTimeoutSeconds || !parser.isSet(reset))
-            return UsageError(QStringLiteral("--timeout braucht --reset und eine Zahl von Sekunden von 0 bis %1.")
+        // Plain digits only: "+5" or " 5" look like a number to toInt, not to a person reading the call.
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,7}$"));
+        const QString value = parser.value(timeout);
+        timeoutSeconds = value.toInt();
+        if (!digits.match(value).hasMatch() || timeoutSeconds > ConsoleHost::MaxTimeoutSeconds)
+            return UsageError(QStringLiteral("»%1« ist keine Zahl von Sekunden; --timeout nimmt 0 bis %2.")
+                                      .arg(value)
                                       .arg(ConsoleHost::MaxTimeoutSeconds));
+        if (!parser.isSet(reset))
+            return UsageError(QStringLiteral("--timeout gilt nur zusammen mit --reset."));
     }
 
     KeepAbandonedPrintouts();

@@ -20,17 +20,20 @@ constexpr int NoDisplayExitStatus = 5;
 QStringList g_startupMessages;
 
 // Qt ends a program it cannot give a display with an abort and English words
-// about plugins; this says in German what is missing instead.
+// about plugins; this says in German what is missing, and keeps Qt's words
+// below, since they name the cause (no display, a library the plugin lacks).
 void HoldStartupMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtFatalMsg) {
-        g_startupMessages << qFormatLogMessage(type, context, message);
+    g_startupMessages << qFormatLogMessage(type, context, message);
+    if (type != QtFatalMsg)
         return;
-    }
     std::fputs("zelvorin: Das Fenster braucht eine grafische Sitzung (X11 oder Wayland), "
                "und hier ist keine erreichbar.\n"
-               "Ohne Fenster geht es so: zelvorin --reset COM1 (mehr mit zelvorin --help).\n",
+               "Ohne Fenster geht es so: zelvorin --reset COM1 (mehr mit zelvorin --help).\n"
+               "Qt meldet:\n",
                stderr);
+    for (const QString &held : std::as_const(g_startupMessages))
+        std::fprintf(stderr, "  %s\n", qPrintable(QString(held).replace(u'\n', QStringLiteral("\n  "))));
     std::_Exit(NoDisplayExitStatus);
 }
 

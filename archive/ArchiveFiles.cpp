@@ -30,7 +30,7 @@ QByteArray NameOf(const QByteArray &path)
 // Where the file system can: an unnamed file that gets its name only when asked.
 FileDescriptor OpenUnnamed(const QByteArray &folder)
 {
-    return FileDescriptor(::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, NewFileMode));
+    return FileDescriptor(::open(folder.constData(), O_TMPFILE | O_RDWR | O_APPEND | O_CLOEXEC, NewFileMode));
 }
 
 int GiveName(const FileDescriptor &file, const QByteArray &path)
@@ -87,7 +87,7 @@ int CreateLocked(const QByteArray &path, FileDescriptor &file)
         return errno;
     // Named at once where unnamed files are not to be had, and locked right
     // after: a start that finds it in between sees an empty file and leaves it.
-    FileDescriptor named(::open(path.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, NewFileMode));
+    FileDescriptor named(::open(path.constData(), O_CREAT | O_EXCL | O_RDWR | O_APPEND | O_CLOEXEC, NewFileMode));
     if (!named.IsOpen())
         return errno;
     ::flock(named.Get(), LOCK_EX);

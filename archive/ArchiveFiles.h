@@ -17,8 +17,8 @@ int WriteAll(int descriptor, QByteArrayView bytes);
 int MakeFolders(const QByteArray &folder);
 // A rename or a new name is durable only once the folder itself is on disk.
 void SyncFolder(const QByteArray &folder);
-// A new file at `path`, with the mode the umask gives, locked before anyone
-// can see it: no other start ever takes it for a leftover.
+// A new file at `path` that writes go to the end of, with the mode the umask
+// gives, locked before anyone can see it: no other start ever takes it for a leftover.
 int CreateLocked(const QByteArray &path, FileDescriptor &file);
 // A new file at `path` holding `bytes`, synced, never over another file; in
 // part under its name at no moment.

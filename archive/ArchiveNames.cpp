@@ -74,6 +74,14 @@ QByteArray Stem(const QDateTime &began, const QString &port)
     return began.toString(QLatin1StringView(TimeFormat)).toLatin1() + '_' + PortPart(port);
 }
 
+QString BaseOf(const ResetRecord &record)
+{
+    const QString kept = record.archive.binPath;
+    if (!kept.isEmpty())
+        return kept.section(u'/', -1).chopped(qstrlen(BinSuffix));
+    return QString::fromLatin1(Stem(record.began, record.port.name) + Mark(EndingOf(record)));
+}
+
 QByteArray Hidden(const QByteArray &stem, const char *mark, const QByteArray &token)
 {
     return '.' + stem + mark + token;

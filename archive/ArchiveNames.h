@@ -35,6 +35,9 @@ Ending EndingOfBytes(QByteArrayView received);
 
 // "2026-12-06_14-32-05_COM1"
 QByteArray Stem(const QDateTime &began, const QString &port);
+// The name the archive gave a reset's files, or would give them, without a
+// suffix: "2026-12-06_14-32-05_COM1_2_unvollstaendig".
+QString BaseOf(const ResetRecord &record);
 // The port as names hold it: a device path by its name under /dev, or its
 // last part, with every other character as "_": "/dev/pts/3" is "pts_3".
 QByteArray PortPart(const QString &port);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PrintoutPages.h"
 
-#include "PrintoutCopy.h"
-
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
@@ -12,23 +10,23 @@
 
 namespace Printout {
 
-QStringList PaperLines(const QString &printoutText)
+QStringList PaperLines(const ListEntries &lines)
 {
-    QStringList lines;
-    QStringList entries = printoutText.split(QLatin1StringView(LineEnd));
-    if (entries.last().isEmpty()) // the last line's own end; split never gives an empty list
-        entries.removeLast();
-    for (const QString &entry : std::as_const(entries)) {
+    QStringList paper;
+    lines.ForEach([&paper](QStringView line) {
         qsizetype from = 0;
         do {
-            lines << entry.mid(from, PaperColumns);
+            paper << line.mid(from, PaperColumns).toString();
             from += PaperColumns;
-        } while (from < entry.size());
-    }
-    return lines;
+        } while (from < line.size());
+    });
+    // The list's last entry is the empty one that ends every printout: no line on paper.
+    if (!paper.isEmpty() && paper.last().isEmpty())
+        paper.removeLast();
+    return paper;
 }
 
-bool PrintPages(QPagedPaintDevice &device, const QString &printoutText, const QString &header)
+int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header)
 {
     // Clear of the paper's edge on every side: wider margins where the
     // printer needs them or the user chose them.
@@ -43,31 +41,39 @@ bool PrintPages(QPagedPaintDevice &device, const QString &printoutText, const QS
 
     QPainter painter;
     if (!painter.begin(&device))
-        return false;
+        return 0;
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSizeF(PagePointSize);
     painter.setFont(font);
     const QFontMetricsF metrics(font, &device);
     const qreal line = metrics.lineSpacing();
-    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiY());
+    const qreal column = metrics.horizontalAdvance(QLatin1Char('W'));
+    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
 
     // A header line and a blank one above the printout, a blank line and
-    // the page number below it.
-    const QStringList lines = PaperLines(printoutText);
-    const qsizetype perPage = std::max<qsizetype>(1, static_cast<qsizetype>(page.height() / line) - 4);
-    const qsizetype pages = std::max<qsizetype>(1, (lines.size() + perPage - 1) / perPage);
+    // the page number below it; strips of paper side by side between.
+    const QStringList paper = PaperLines(lines);
+    const qreal stripWidth = (PaperColumns + StripGapColumns) * column;
+    const qsizetype strips = std::max<qsizetype>(
+            1, static_cast<qsizetype>((page.width() + StripGapColumns * column) / stripWidth));
+    const qsizetype rows = std::max<qsizetype>(1, static_cast<qsizetype>(page.height() / line) - 4);
+    const qsizetype perPage = strips * rows;
+    const qsizetype pages = std::max<qsizetype>(1, (paper.size() + perPage - 1) / perPage);
     for (qsizetype number = 1; number <= pages; ++number) {
         if (number > 1)
             device.newPage();
         painter.drawText(QPointF(0, metrics.ascent()), header);
-        const QStringList onPage = lines.mid((number - 1) * perPage, perPage);
-        for (qsizetype row = 0; row < onPage.size(); ++row)
-            painter.drawText(QPointF(0, metrics.ascent() + (row + 2) * line), onPage[row]);
+        const qsizetype first = (number - 1) * perPage;
+        for (qsizetype at = first; at < std::min(paper.size(), first + perPage); ++at) {
+            const qsizetype strip = (at - first) / rows;
+            const qsizetype row = (at - first) % rows;
+            painter.drawText(QPointF(strip * stripWidth, metrics.ascent() + (row + 2) * line), paper[at]);
+        }
         if (pages > 1)
-            painter.drawText(QPointF(0, metrics.ascent() + (perPage + 3) * line),
+            painter.drawText(QPointF(0, metrics.ascent() + (rows + 3) * line),
                              QStringLiteral("Seite %1 von %2").arg(number).arg(pages));
     }
-    return painter.end();
+    return painter.end() ? static_cast<int>(pages) : 0;
 }
 
 } // namespace Printout

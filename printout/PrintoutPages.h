@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "printout/ListEntries.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,17 +10,19 @@ class QPagedPaintDevice;
 
 namespace Printout {
 
-inline constexpr int PaperColumns = 24; // as wide as the machine's printer
+inline constexpr int PaperColumns = 24;   // as wide as the machine's printer
+inline constexpr int StripGapColumns = 2; // between two strips of paper side by side
 inline constexpr qreal PagePointSize = 11;
 inline constexpr qreal PageMarginMm = 15; // at the least, on every side
 
-// The printout text (as the C key copies it) in lines as the machine's paper
-// holds them: longer lines go on in the next one.
-QStringList PaperLines(const QString &printoutText);
+// The printout's lines as the machine's paper holds them: longer lines go
+// on in the next one.
+QStringList PaperLines(const ListEntries &lines);
 
-// Sets the printout on pages in a fixed-width font, with `header` atop every
-// page and page numbers when there is more than one. False when the device
-// cannot be painted on.
-bool PrintPages(QPagedPaintDevice &device, const QString &printoutText, const QString &header);
+// Sets the printout on pages in a fixed-width font, in as many strips of
+// paper side by side as the page has room for, read strip after strip, with
+// `header` atop every page and page numbers when there is more than one.
+// The number of pages, or 0 when the device cannot be painted on.
+int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header);
 
 } // namespace Printout

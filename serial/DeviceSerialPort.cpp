@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -173,6 +174,13 @@ bool DeviceSerialPort::Read(QByteArray &into)
         return false;
     into = std::exchange(m_salvaged, QByteArray());
     return true;
+}
+
+bool DeviceSerialPort::InputWaiting() const
+{
+    int inDriver = 0;
+    return !m_salvaged.isEmpty() || m_port.bytesAvailable() > 0
+           || (Usable() && ::ioctl(static_cast<int>(m_port.handle()), FIONREAD, &inDriver) == 0 && inDriver > 0);
 }
 
 void DeviceSerialPort::OnError(QSerialPort::SerialPortError error)

@@ -26,6 +26,7 @@ public:
     bool SetInputLen(int16_t length) override;
     bool Write(const QByteArray &bytes) override;
     bool Read(QByteArray &into) override;
+    bool InputWaiting() const override;
     int Descriptor() const override { return Usable() ? static_cast<int>(m_port.handle()) : -1; }
     OpenError LastOpenError() const override { return m_openError; }
 

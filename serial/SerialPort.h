@@ -47,6 +47,8 @@ public:
     // Takes everything waiting, "" when nothing is. On failure `into` keeps
     // whatever it held.
     virtual bool Read(QByteArray &into) = 0;
+    // Whether bytes wait to be read, here or in the driver, without reading them.
+    virtual bool InputWaiting() const = 0;
     // The open device's descriptor, for a last write at exit; -1 when none.
     virtual int Descriptor() const { return -1; }
     // Why the last Open failed (Kind::None after a successful one).

@@ -82,6 +82,11 @@ public:
         into = m_machine.Transmit(m_clock);
         return true;
     }
+    bool InputWaiting() const override
+    {
+        const std::optional<qint64> next = m_machine.NextTransmitMs();
+        return next && *next <= m_clock;
+    }
     OpenError LastOpenError() const override { return {}; }
 
 private:
@@ -146,10 +151,13 @@ public:
             onPump(*this);
         if (mode != PumpMode::WaitForActivity)
             return;
+        // Bytes that have come wake the wait once, as a readable port does; unread, no more.
         std::optional<qint64> wake = m_machine.NextTransmitMs();
+        if (wake && *wake <= m_clock && std::exchange(m_wokenFor, *wake) == *wake)
+            wake.reset();
         if (m_timerEnabled && (!wake || m_nextTickMs < *wake))
             wake = m_nextTickMs;
-        if (wake && *wake > m_clock) {
+        if (wake && *wake >= m_clock) {
             m_clock = *wake;
             m_stalledWaits = 0;
         } else if (++m_stalledWaits > IdleWaitLimit) {
@@ -169,6 +177,7 @@ private:
     bool m_timerEnabled = false;
     qint64 m_nextTickMs = 0;
     int m_stalledWaits = 0;
+    qint64 m_wokenFor = -1; // the bytes that woke the last wait
 };
 
 // What the archive did, once it has done it.

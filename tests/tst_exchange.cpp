@@ -14,6 +14,7 @@
 #include "printout/PrintoutRenderer.h"
 #include "reset/EventLoop.h"
 #include "reset/ResetExchange.h"
+#include "reset/ResetProgress.h"
 #include "serial/DeviceSerialPort.h"
 #include "serial/LineSettings.h"
 
@@ -87,7 +88,11 @@ QStringList Files(const QString &folder)
 
 // Some file systems (network shares, among others) cannot rename without replacing.
 bool renameCanRefuseToReplace = true;
-std::atomic<int> failingWritesOfSome = 0; // writes of "some" that fail, as on a full disk
+// Writes that begin with this fail, as on a full disk: "some" of the working
+// file, or a text whose first line is "FAILTEXT".
+constexpr char Failing[] = "some";
+constexpr char FailingText[] = "FAILTEXT";
+std::atomic<int> failingWritesOfSome = 0;
 
 PortDevice System(const QString &name)
 {
@@ -106,7 +111,8 @@ extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const c
 }
 extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
 {
-    if (size == 4 && std::memcmp(bytes, "some", 4) == 0 && failingWritesOfSome.fetch_sub(1) > 0)
+    const QByteArrayView written(static_cast<const char *>(bytes), qsizetype(size));
+    if ((written == Failing && failingWritesOfSome.fetch_sub(1) > 0) || written.startsWith(FailingText))
         return errno = ENOSPC, -1;
     return reinterpret_cast<decltype(&write)>(::dlsym(RTLD_NEXT, "write"))(descriptor, bytes, size);
 }
@@ -299,6 +305,65 @@ private slots:
                  QStringList{Poll} + (commandSent ? Answered : QStringList()) + QStringList{SynSent}); // no printout
     }
 
+    // A machine still sending the rest of an earlier printout is not
+    // answering: the reset waits for a quiet line, and keeps what came.
+    void quietLineFirst_data()
+    {
+        QTest::addColumn<qsizetype>("earlier"); // bytes the machine still sends at the start
+        QTest::addColumn<StopCause>("stop");
+        QTest::newRow("a machine that goes quiet: its rest kept apart, then the reset as usual")
+                << qsizetype(300) << StopCause::MachineSyn;
+        QTest::newRow("a machine that never does: no poll, the failure lines, the SYN at the end")
+                << qsizetype(1 << 20) << StopCause::LineBusy;
+    }
+    void quietLineFirst()
+    {
+        QFETCH(qsizetype, earlier);
+        QFETCH(StopCause, stop);
+        QTemporaryDir dir;
+        Bench bench({.answerAtPoll = 1, .printingOn = QByteArray(earlier, 'e')});
+        ArchiveKeeper keeper(QFile::encodeName(dir.path()));
+        ResetRecord record = RunReset(bench.host, keeper);
+        record.archive = AwaitKept(keeper);
+
+        QCOMPARE(record.stop.cause, stop);
+        QCOMPARE(record.tail, bench.machine.SentEarlier());
+        QCOMPARE(Contents(record.archive.tailPath), record.tail);
+        QCOMPARE(QFileInfo(record.archive.tailPath).fileName(),
+                 QString::fromLatin1(ArchiveNames::Stem(record.began, "COM1")) + "_nachlauf.bin");
+        const qint64 quietFrom = bench.machine.SentEarlier().size() / 32 * 33; // the machine's last piece
+        if (stop == StopCause::MachineSyn) {
+            QCOMPARE(record.received, bench.machine.FullTransmission());
+            QCOMPARE(bench.port.wire, Enq + Command + Syn);
+            QCOMPARE_GE(bench.port.writeTimes.first(), quietFrom + 200);
+            QVERIFY(record.Summary().endsWith("; Nachlauf einer früheren Rückstellung gespeichert: "
+                                              + record.archive.tailPath));
+        } else {
+            QCOMPARE(bench.port.wire, Syn); // after as long as the polls would have taken
+            QCOMPARE_GE(bench.port.writeTimes.first(), ResetProtocol::QuietWaitLimitMs);
+            QCOMPARE(bench.host.list, (QStringList{SynSent, QString()} + Failure));
+        }
+    }
+
+    // What the status line and the terminal say while a reset runs.
+    void progressSaysWhatCame()
+    {
+        Bench bench({.answerAtPoll = 3, .printingOn = "rest\n"});
+        ResetProgress progress;
+        ResetListeners listeners;
+        listeners.Add(&progress);
+        QStringList said;
+        bench.port.beforeWrite = [&](const QByteArray &) { said << progress.Text(bench.host.MonotonicNs()); };
+        RunReset(bench.host, listeners);
+        const QByteArray printout = bench.machine.FullTransmission().sliced(SimulatedMachine::DefaultHeader().size());
+        const qsizetype lines = printout.count('\n');
+        QCOMPARE(said, (QStringList{"Der Automat sendet noch …", "COM1: rufe den Automaten (Versuch 1 von 20)",
+                                    "COM1: rufe den Automaten (Versuch 2 von 20)", "COM1: Automat hat geantwortet",
+                                    QStringLiteral("Empfange Ausdruck: %1 Bytes, %2 Zeilen – letzte Daten vor 0 s")
+                                            .arg(printout.size())
+                                            .arg(lines)}));
+    }
+
     void archiveKeeps_data()
     {
         QTest::addColumn<Kept>("row");
@@ -316,6 +381,11 @@ private slots:
                 .files = {"_unvollstaendig.bin", "_unvollstaendig.txt"},
                 .stop = StopCause::Close,
                 .summary = "Abgebrochen – Ausdruck unvollständig gespeichert: %1/%2_unvollstaendig.txt"};
+        QTest::newRow("a text that cannot be written: the bytes kept, and said so")
+                << Kept{.machine = {.answerAtPoll = 1, .printout = QByteArray(FailingText) + "\r\n"},
+                        .files = {".bin"},
+                        .summary = "Ausdruck erhalten und gespeichert: %1/%2.bin; die Textdatei nicht: %1/%2.txt: der "
+                                   "Datenträger ist voll"};
         QTest::newRow("silent machine: nothing to keep")
                 << Kept{.machine = {.scenario = Scenario::Silent},
                         .stop = StopCause::NoAnswer,
@@ -366,7 +436,8 @@ private slots:
         if (files.isEmpty())
             return;
         QCOMPARE(Contents(record.archive.binPath), record.received);
-        QCOMPARE(Contents(record.archive.textPath), Printout::JoinLines(record.printout).toUtf8());
+        if (files.size() > 1)
+            QCOMPARE(Contents(record.archive.textPath), Printout::JoinLines(record.printout).toUtf8());
         QCOMPARE(Files(m_runtime.filePath("zelvorin")), QStringList()); // the journal gone with its work done
     }
 

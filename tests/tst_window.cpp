@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window offscreen: its layout, its keys, its menu, and a whole reset on
-// a pseudo-terminal with the real event loop and timers.
+// The window offscreen: its layout, its keys, its menu, what it tells screen
+// readers, and whole resets on a pseudo-terminal with the real event loop and
+// timers.
 
 #include "Harness.h"
 
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -45,9 +47,15 @@ QStringList EnabledActions(const QMenu *menu)
     QStringList enabled;
     for (const QAction *action : menu->actions()) {
         if (!action->isSeparator() && action->isEnabled())
-            enabled << action->text().section(' ', 0, 0).remove('&');
+            enabled << action->text().remove('&');
     }
     return enabled;
+}
+
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // A style that keeps wide margins around the text of list entries.
@@ -61,16 +69,60 @@ public:
     }
 };
 
+// The window with the simulated machine on COM1 and an archive of its own, shown.
+struct Window
+{
+    explicit Window(SimulatedMachine::Options options, const QString &archiveFolder = QString())
+        : machine(std::move(options))
+        , form(PtyDirectory({{1, QFile::encodeName(machine.SlavePath())}}),
+               PrintoutArchive(archiveFolder.isNull() ? archive.path() : archiveFolder))
+    {
+        form.show();
+    }
+    // Runs a reset by the button's key, as a person does; returns when it is over.
+    void Reset()
+    {
+        QTimer::singleShot(15000, &form, &QWidget::close); // a reset that never ends fails here, not at the time-out
+        QTest::keyClick(Control<QPushButton>(form, "Command1"), Qt::Key_Space);
+    }
+    // Answers the next modal dialog, once it is there: `answer` gets it, and accepts it or not.
+    void WhenDialog(std::function<void(QDialog *)> answer)
+    {
+        QTimer::singleShot(0, &form, [this, answer] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                answer(dialog);
+            else
+                WhenDialog(answer);
+        });
+    }
+
+    QTemporaryDir archive;
+    PtyMachine machine;
+    Form1 form;
+};
+
 } // namespace
+
+struct Layout
+{
+    int points;
+    bool wideMargins = false; // around a list entry's text, as the style has it
+    bool roomy = false;       // the screen has room for the whole window: no scroll bar
+};
 
 struct Copying
 {
     int key;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    QStringList status = {"*** Sende 22"}; // the program's status lines, then a blank line of its own
-    QStringList printout;                  // then the machine's lines
-    QString copied;                        // null: the clipboard keeps what it had
-    QString said;                          // how the status line begins
+    QStringList printout; // the machine's lines, after a status line and a blank one
+    QString copied;       // null: the clipboard keeps what it had
+    QString said;         // in the status line
+};
+
+struct Opening
+{
+    QString opener; // what xdg-open does, as a shell script; null: there is none
+    QString said;   // "%1" is the folder
 };
 
 class TestWindow : public QObject
@@ -78,50 +130,59 @@ class TestWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void layoutFitsAtEveryScale_data()
+    void initTestCase()
     {
-        QTest::addColumn<int>("points");
-        QTest::addColumn<bool>("wideMargins"); // around a list entry's text, as the style has it
-        for (int points : {9, 12, 16})
-            QTest::addRow("%d pt", points) << points << false;
-        QTest::newRow("9 pt, a style with wide margins in lists") << 9 << true;
+        QVERIFY(InstallQtGerman(m_german)); // Qt's own words in its dialogs, as the program has them
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
 
-    void layoutFitsAtEveryScale()
+    void layout_data()
     {
-        QFETCH(int, points);
-        QFETCH(bool, wideMargins);
+        QTest::addColumn<Layout>("row");
+        QTest::newRow("9 pt, on a screen with room: no scroll bar") << Layout{.points = 9, .roomy = true};
+        QTest::newRow("12 pt") << Layout{.points = 12};
+        QTest::newRow("16 pt") << Layout{.points = 16};
+        QTest::newRow("9 pt, a style with wide margins in lists") << Layout{.points = 9, .wideMargins = true};
+    }
+    void layout()
+    {
+        QFETCH(Layout, row);
         const auto restore = qScopeGuard([font = QApplication::font(), style = QApplication::style()->name()] {
             QApplication::setFont(font);
             QApplication::setStyle(style);
         });
         QFont font = QApplication::font();
-        font.setPointSize(points);
+        font.setPointSize(row.points);
         QApplication::setFont(font);
-        if (wideMargins)
+        if (row.wideMargins)
             QApplication::setStyle(new WideMargins(QStringLiteral("fusion")));
         Form1 form{PortDirectory()};
-        for (int row = 0; row < 200; ++row) // a vertical scroll bar too
+        for (int line = 0; line < 200; ++line) // a vertical scroll bar too
             form.AppendStatusLine(QString(Printout::PaperColumns, u'W'));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
-        QVERIFY(form.LayoutScale() < Form1::MaxLayoutScale);      // the least that fits, not the cap
-        for (const QLabel *label : form.findChildren<QLabel *>()) // wrapped, and whole
-            QVERIFY2(label->minimumSizeHint().width() <= label->width()
-                             && label->heightForWidth(label->width()) <= label->height(),
-                     qPrintable(label->objectName()));
+        QCOMPARE_LT(form.LayoutScale().height(), Form1::MaxLayoutScale); // the least that fits, not the cap
+        for (const QLabel *label : form.findChildren<QLabel *>()) {      // wrapped, and whole
+            if (!label->wordWrap() || label->objectName() == u"StatusLine")
+                continue;
+            QVERIFY2(label->minimumSizeHint().width() <= label->width(), qPrintable(label->objectName()));
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->objectName()));
+        }
         const auto *list = Control<QListView>(form, "List1");
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
-        QTRY_VERIFY(list->viewport()->rect().contains(
-                list->visualRect(list->model()->index(199, 0)))); // the newest in view
+        QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         // Opened within the screen, with every control in view or scrolled to.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
         auto *scroller = form.findChild<QScrollArea *>();
+        if (row.roomy) {
+            QVERIFY(!scroller->verticalScrollBar()->isVisible());
+            QVERIFY(!scroller->horizontalScrollBar()->isVisible());
+        }
         const auto controls = list->parentWidget()->findChildren<QWidget *>(
-                QRegularExpression("^(Label|Combo|Command|Status)"));
-        QCOMPARE(controls.size(), 10);
+                QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo)"));
+        QCOMPARE(controls.size(), 11);
         for (QWidget *control : controls) {
             scroller->ensureWidgetVisible(control, 0, 0);
             QVERIFY2(scroller->viewport()->rect().contains(
@@ -132,7 +193,7 @@ private slots:
         const QSize listBefore = list->size();
         form.resize(list->parentWidget()->size() + QSize(300, 200));
         QTRY_COMPARE(list->width(), listBefore.width() + 300);
-        QVERIFY(list->height() >= listBefore.height() + 200);
+        QCOMPARE_GE(list->height(), listBefore.height() + 200);
         // The button has the focus; Tab goes on to the list, then to the port field, and back.
         for (const char *next : {"Command1", "List1", "Combo1", "Command1"}) {
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
@@ -140,25 +201,44 @@ private slots:
         }
     }
 
+    // What a screen reader reads, and the port's device in view for the keyboard too.
+    void namesForScreenReaders()
+    {
+        Window window({});
+        const auto name = [&window](const char *control) {
+            return QAccessible::queryAccessibleInterface(Control<QWidget>(window.form, control))
+                    ->text(QAccessible::Name);
+        };
+        // The port field by the label beside it, as screen readers on Linux name a field.
+        const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(window.form, "Combo1"))
+                                    ->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->text(QAccessible::Name), "Schnittstelle");
+        QCOMPARE(name("List1"), "Ausdruck");
+        QCOMPARE(name("Command1"), "Rückstellen");
+        QCOMPARE(name("StatusLine"), "Status");
+        const QString device = window.machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1";
+        QCOMPARE(Control<QLabel>(window.form, "PortInfo")->toolTip(), device);
+        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QWidget>(window.form, "Combo1"))
+                         ->text(QAccessible::Description),
+                 device);
+        Control<QComboBox>(window.form, "Combo1")->setCurrentText("COM2");
+        QCOMPARE(Control<QLabel>(window.form, "PortInfo")->text(), "kein Gerät");
+    }
+
     void wholeResetOnPseudoTerminal()
     {
-        QTranslator german; // Qt's own words in its dialogs, as the program has them
-        QVERIFY(InstallQtGerman(german));
-        SimulatedMachine::Options options{SimulatedMachine::Scenario::Normal, 2};
-        options.pieceIntervalMs = 2;
-        PtyMachine machine(options);
-        QTemporaryDir archive;
-        Form1 form(PtyDirectory({{1, QFile::encodeName(machine.SlavePath())}}), PrintoutArchive(archive.path()));
-        form.show();
+        Window window({.answerAtPoll = 2, .pieceIntervalMs = 60});
+        Form1 &form = window.form;
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto *button = Control<QPushButton>(form, "Command1");
-        DeviceSerialPort other(PtyDirectory(
-                {{1, QFile::encodeName(machine.SlavePath())}})); // the window looked at the port, and let it go
-        QVERIFY(other.SetPortNumber(1) && other.Open() && other.Close());
-        // The port on offer and chosen, with its device; typed text is taken as typed, never completed.
+        DeviceSerialPort other(PtyDirectory({{1, QFile::encodeName(window.machine.SlavePath())}}));
+        QVERIFY(other.SetPortNumber(1)); // the window looked at the port, and let it go
+        QVERIFY(other.Open());
+        QVERIFY(other.Close());
+        // The port chosen; typed text is taken as typed, never completed.
         auto *combo = Control<QComboBox>(form, "Combo1");
-        QCOMPARE(combo->currentText() + ": " + combo->itemData(0, Qt::ToolTipRole).toString(),
-                 "COM1: " + machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1");
+        QCOMPARE(combo->currentText(), "COM1");
         combo->clearEditText();
         QTest::keyClicks(combo, "COM");
         QCOMPARE(combo->currentText(), QStringLiteral("COM"));
@@ -166,79 +246,146 @@ private slots:
         QTest::keyClick(combo, Qt::Key_Return); // taken, not added to the list
         QCOMPARE(combo->count(), 1);
         button->setFocus();
-        QTimer::singleShot(15000, &form, &QWidget::close); // a reset that never ends fails here, not at the time-out
-        QTest::keyClick(button, Qt::Key_Space);            // returns when the reset is over
+        // While the reset runs, the status line says how far it has come, and
+        // tells screen readers of each phase, not of every count.
+        QStringList shown;
+        QTimer looking;
+        connect(&looking, &QTimer::timeout, &form, [&] {
+            if (shown.value(shown.size() - 1) != form.StatusText())
+                shown << form.StatusText();
+        });
+        struct : ResetListener
+        {
+            QLabel *status;
+            QStringList announced;
+            void Note()
+            {
+                if (announced.value(announced.size() - 1) != status->accessibleDescription())
+                    announced << status->accessibleDescription();
+            }
+            void PhaseChanged(const ResetRecord &, Phase, int) override { Note(); }
+            void BytesReceived(QByteArrayView, qint64) override { Note(); }
+        } reader;
+        reader.status = Control<QLabel>(form, "StatusLine");
+        form.Listeners().Add(&reader);
+        looking.start(10);
+        window.Reset();
+        looking.stop();
         QVERIFY(!form.State().QuitRequested);
 
         QCOMPARE(ToStrings(form.Entries()),
                  QStringList({"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
                               "*** Warte auf Daten", "", "*** Sende 22"})
-                         + ToStrings(Printout::RenderPrintout(machine.Machine().FullTransmission())));
-        QVERIFY(button->isEnabled() && Control<QComboBox>(form, "Combo1")->isEnabled());
+                         + ToStrings(Printout::RenderPrintout(window.machine.Machine().FullTransmission())));
+        QCOMPARE(shown.first(), "COM1: rufe den Automaten (Versuch 1 von 20)"); // the last reset's result gone
+        QVERIFY(shown.contains("COM1: Automat hat geantwortet"));
+        const QStringList coming = shown.filter(QRegularExpression(
+                "^Empfange Ausdruck: [\\d,]+ (Bytes|kB), \\d+ Zeilen – letzte Daten vor \\d+ s – Esc bricht ab$"));
+        QCOMPARE_GT(coming.size(), 1); // counted on as it comes
+        QVERIFY(button->isEnabled());
+        QVERIFY(combo->isEnabled());
         for (const QTimer *timer : form.findChildren<QTimer *>()) // idle, nothing wakes the processor
             QTRY_VERIFY(!timer->isActive());
-        QCOMPARE(form.focusWidget(), button); // Space starts the next try, Tab leads to the list
+        QCOMPARE(form.focusWidget(), button);          // Space starts the next try
+        QTRY_VERIFY(!form.StatusText().endsWith("…")); // once the archive has it
+        const QString kept = form.StatusText().section(": ", 1);
+        QCOMPARE(form.StatusText(), "Ausdruck erhalten und gespeichert: " + kept);
+        QCOMPARE(QFileInfo(kept).absolutePath(), window.archive.path());
+        QCOMPARE(reader.announced,
+                 (QStringList{"COM1: rufe den Automaten (Versuch 1 von 20)",
+                              "COM1: rufe den Automaten (Versuch 2 von 20)", "COM1: Automat hat geantwortet",
+                              "COM1: Automat hat geantwortet, warte auf den Ausdruck – Esc bricht ab",
+                              "COM1: Rückstellung wird beendet"}));
+        QCOMPARE(Control<QLabel>(form, "StatusLine")->accessibleDescription(), form.StatusText()); // and the result
+
+        // The keys work from anywhere in the window, and the menu shows them.
         QTest::keyClick(button, Qt::Key_Tab);
-        QCOMPARE(form.focusWidget()->objectName(), QStringLiteral("List1"));
-
         QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(EnabledActions(form.ListMenu()), (QStringList{"Ausdruck", "Als", "Drucken", "Als", "Archivordner"}));
+        QStringList keys;
+        for (const QAction *action : form.ListMenu()->actions())
+            keys << action->shortcut().toString();
+        QCOMPARE(keys, (QStringList{"", "Ctrl+S", "Ctrl+P", "Ctrl+Shift+P", "", ""}));
+        QCOMPARE(EnabledActions(form.ListMenu()),
+                 (QStringList{"Ausdruck kopieren\tC", "Als Textdatei speichern …", "Drucken …", "Als PDF speichern …",
+                              "Archivordner öffnen"}));
         form.ListMenu()->close();
-        QTRY_VERIFY(!form.StatusText().endsWith("…")); // once the archive is written
-        const QString firstStatus = form.StatusText(); // for screen readers too
-        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QLabel>(form, "StatusLine"))->text(QAccessible::Name),
-                 QStringLiteral("Status"));
-        QVERIFY2(firstStatus.startsWith("Ausdruck erhalten und gespeichert: ") && firstStatus.endsWith(".txt"),
-                 qPrintable(firstStatus));
-
-        // While the second printout comes in: Tab stays out of the port field,
-        // and the menu offers no dialog that would hold the reset up.
-        QStringList duringReset;
-        connect(&machine, &PtyMachine::BytesSent, &form, [&] {
-            if (!duringReset.isEmpty() || machine.Machine().CurrentPhase() != SimulatedMachine::Phase::Printing)
-                return;
-            QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
-            QTest::keyClick(form.focusWidget(), Qt::Key_F10, Qt::ShiftModifier);
-            duringReset = EnabledActions(form.ListMenu())
-                          << form.focusWidget()->objectName()
-                          << QString::number(Control<QComboBox>(form, "Combo1")->isEnabled());
-            form.ListMenu()->close();
-        });
-        QTest::keyClick(button, Qt::Key_Space);
-        QCOMPARE(duringReset, (QStringList{"Ausdruck", "Archivordner", "List1", "0"}));
-        QTest::keyClick(Control<QListView>(form, "List1"), Qt::Key_F10,
-                        Qt::ShiftModifier); // the menu, now for the second printout
-        form.ListMenu()->close();
-        // The menu saves the second printout alone, proposing the archive's name for it.
-        QTRY_VERIFY(!form.StatusText().endsWith("…"));
-        const QString archived = QFileInfo(form.StatusText().section(": ", 1)).fileName();
-        QVERIFY2(archived != firstStatus.section(": ", 1) && QFile::exists(archive.filePath(archived)),
-                 qPrintable(archived));
-        const auto contents = [&](const QString &name) {
-            QFile file(archive.filePath(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
+        // Saved as text by Ctrl+S, from the button: proposed under the archive's name.
         QStringList proposed;
-        QStringList said;
-        for (const int entry : {1, 3}) { // text, PDF
-            QTimer::singleShot(0, &form, [&] {
-                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-                proposed << dialog->selectedFiles().value(0).section('/', -1)
-                         << dialog->findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&');
-                dialog->selectFile(archive.filePath("<b>gespeichert" + proposed[proposed.size() - 2].right(4)));
-                QMetaObject::invokeMethod(dialog, "accept");
-            });
-            form.ListMenu()->actions()[entry]->trigger();
-            said << form.StatusText();
-        }
-        QCOMPARE(proposed, (QStringList{archived, "Speichern", archived.chopped(4) + ".pdf", "Speichern"}));
-        QVERIFY(!contents("<b>gespeichert.pdf").isEmpty());
-        QCOMPARE(contents("<b>gespeichert.txt"), contents(archived));
-        QCOMPARE(said, QStringList({"Gespeichert: " + archive.filePath("<b>gespeichert.txt"),
-                                    "Gespeichert: " + archive.filePath("<b>gespeichert.pdf")}));
+        window.WhenDialog([&](QDialog *dialog) {
+            auto *files = qobject_cast<QFileDialog *>(dialog);
+            proposed << files->selectedFiles().value(0).section('/', -1)
+                     << files->findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&');
+            files->selectFile(window.archive.filePath("<b>gespeichert.txt"));
+            QMetaObject::invokeMethod(files, "accept");
+        });
+        QTest::keyClick(button, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(proposed, (QStringList{QFileInfo(kept).fileName(), "Speichern"}));
+        QCOMPARE(Contents(window.archive.filePath("<b>gespeichert.txt")), Contents(kept));
+        QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("<b>gespeichert.txt"));
         auto *status = Control<QLabel>(form, "StatusLine"); // a name like markup is shown as it is
-        status->setSelection(0, said.last().size());
-        QCOMPARE(status->selectedText(), said.last());
+        status->setSelection(0, form.StatusText().size());
+        QCOMPARE(status->selectedText(), form.StatusText());
+        // Printed to a file by Ctrl+P: the archive's name proposed, and the status line says where.
+        QString offered;
+        window.WhenDialog([&](QDialog *dialog) {
+            auto *file = dialog->findChild<QLineEdit *>("filename");
+            offered = file->text().section('/', -1);
+            file->setText(window.archive.filePath("gedruckt.pdf"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        form.activateWindow(); // back from the dialog
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(button, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(offered, QFileInfo(kept).completeBaseName() + ".pdf");
+        QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("gedruckt.pdf"));
+        QVERIFY(Contents(window.archive.filePath("gedruckt.pdf")).startsWith("%PDF"));
+    }
+
+    // Esc during a reset ends it as a close would, and the window stays, ready for the next try.
+    void cancelWithEsc()
+    {
+        Window window({.scenario = SimulatedMachine::Scenario::NoFinalSyn, .answerAtPoll = 1, .pieceIntervalMs = 40});
+        connect(&window.machine, &PtyMachine::BytesSent, &window.form, [&window] {
+            if (window.machine.Machine().Sent().size() > 200)
+                QTest::keyClick(&window.form, Qt::Key_Escape);
+        });
+        window.Reset();
+        QCOMPARE(window.machine.Received().right(1), "\x16");              // the SYN all the same
+        QCOMPARE(ToStrings(window.form.Entries()).last(), "*** Sende 22"); // no printout, as after a close
+        QTRY_VERIFY(!window.form.StatusText().endsWith("…"));
+        QVERIFY2(window.form.StatusText().startsWith("Abgebrochen – Ausdruck unvollständig gespeichert: "),
+                 qPrintable(window.form.StatusText()));
+        QVERIFY(window.form.isVisible());
+        QVERIFY(Control<QPushButton>(window.form, "Command1")->isEnabled());
+        const QStringList files = QDir(window.archive.path()).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(files.size(), 2);
+        QVERIFY(files[0].endsWith("_unvollstaendig.bin"));
+        QVERIFY(files[1].endsWith("_unvollstaendig.txt"));
+    }
+
+    // A printout the archive could not keep is never lost without a word:
+    // the status line warns, and offers to save it elsewhere.
+    void unkeptPrintoutWarns()
+    {
+        QTemporaryDir dir;
+        QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
+        Window window({.answerAtPoll = 1}, dir.filePath("file/Ausdrucke"));
+        window.Reset();
+        QTRY_VERIFY(Control<QPushButton>(window.form, "StatusSave")->isVisible());
+        QCOMPARE(window.form.StatusText(), "Ausdruck nicht gespeichert: " + dir.filePath("file/Ausdrucke")
+                                                   + ": der Ordner lässt sich nicht anlegen");
+        QVERIFY(Control<QLabel>(window.form, "StatusIcon")->isVisible());
+        QVERIFY(Control<QLabel>(window.form, "StatusLine")->font().bold());
+        QCOMPARE(ToStrings(window.form.Entries()).last(),
+                 "*** Ausdruck nicht gespeichert: Ausdrucke: der Ordner lässt sich nicht anlegen");
+        window.WhenDialog([&](QDialog *dialog) {
+            qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath("gerettet.txt"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        Control<QPushButton>(window.form, "StatusSave")->click();
+        QCOMPARE(Contents(dir.filePath("gerettet.txt")),
+                 Printout::JoinLines(Printout::RenderPrintout(window.machine.Machine().FullTransmission())).toUtf8());
+        QVERIFY(!Control<QLabel>(window.form, "StatusIcon")->isVisible()); // the warning gave way
     }
 
     void copyOnKeyRelease_data()
@@ -248,7 +395,6 @@ private slots:
         const QStringList printout = {"AB", " ", "", "**x", "***********", "Münze 2 €"};
         const QString text = "\r\nAB\r\n \r\n\r\n**x\r\n***********\r\nMünze 2 €\r\n";
         const QString copiedSeven = "Ausdruck kopiert: 7 Zeilen";
-        const QString keptBefore = "Nichts kopiert: die Liste hat keinen Ausdruck";
         QTest::newRow("C copies all but the status lines")
                 << Copying{.key = Qt::Key_C, .printout = printout, .copied = text, .said = copiedSeven};
         QTest::newRow("Ctrl+C copies everything, not the current entry") << Copying{.key = Qt::Key_C,
@@ -257,10 +403,12 @@ private slots:
                                                                                     .copied = text,
                                                                                     .said = copiedSeven};
         QTest::newRow("blank lines only: the clipboard keeps what it had")
-                << Copying{.key = Qt::Key_C, .printout = {" "}, .said = keptBefore};
+                << Copying{.key = Qt::Key_C,
+                           .printout = {" "},
+                           .said = "Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie "
+                                   "war"};
         QTest::newRow("another key copies nothing") << Copying{.key = Qt::Key_X, .printout = printout};
     }
-
     void copyOnKeyRelease()
     {
         QFETCH(Copying, row);
@@ -268,30 +416,56 @@ private slots:
         ListEntries printout;
         for (const QString &line : std::as_const(row.printout))
             printout.Append(line);
-        for (const QString &line : std::as_const(row.status))
-            form.AppendStatusLine(line);
+        form.AppendStatusLine("*** Sende 22");
         form.AppendBlankLine();
         form.AppendPrintout(printout);
-        const int key = row.key;
-        const Qt::KeyboardModifiers modifiers = row.modifiers;
-        const QString copied = row.copied;
-        const QString status = row.said;
-        const qsizetype entries = row.status.size() + 1 + row.printout.size();
         auto *list = Control<QListView>(form, "List1");
-        QTRY_COMPARE(list->model()->rowCount(), entries);
+        QTRY_COMPARE(list->model()->rowCount(), 2 + row.printout.size());
         list->setCurrentIndex(list->model()->index(1, 0));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        QTest::keyPress(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTest::keyPress(list, Qt::Key(row.key), row.modifiers);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before")); // held, not yet released
-        QTest::keyRelease(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QTRY_VERIFY2(status.isEmpty() ? form.StatusText().isEmpty() : form.StatusText().startsWith(status),
-                     qPrintable(form.StatusText()));
-        QCOMPARE(QGuiApplication::clipboard()->text(), copied.isNull() ? QStringLiteral("before") : copied);
+        QTest::keyRelease(list, Qt::Key(row.key), row.modifiers);
+        QTRY_COMPARE(form.StatusText(), row.said);
+        QCOMPARE(QGuiApplication::clipboard()->text(), row.copied.isNull() ? QStringLiteral("before") : row.copied);
         // Without a reset that brought a printout, nor an archive, the list's menu has nothing to offer.
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), QStringList());
         QVERIFY(form.close()); // idle, it closes at once
     }
+
+    // "Archivordner öffnen" says the folder is open only when a file manager took it.
+    void openArchiveFolder_data()
+    {
+        QTest::addColumn<Opening>("row");
+        QTest::newRow("a file manager takes it") << Opening{.opener = "exit 0", .said = "Archivordner geöffnet: %1"};
+        QTest::newRow("none is set up") << Opening{.opener = "exit 3",
+                                                   .said = "Kein Dateimanager gefunden – Ordner: %1"};
+        QTest::newRow("no xdg-open at all") << Opening{.said = "Kein Dateimanager gefunden – Ordner: %1"};
+    }
+    void openArchiveFolder()
+    {
+        QFETCH(Opening, row);
+        QTemporaryDir tools;
+        if (!row.opener.isNull()) {
+            QFile opener(tools.filePath("xdg-open"));
+            QVERIFY(opener.open(QIODevice::WriteOnly));
+            opener.write("#!/bin/sh\n" + row.opener.toUtf8() + '\n');
+            opener.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(tools.path()));
+        const auto restore = qScopeGuard([path] { qputenv("PATH", path); });
+        QTemporaryDir archive;
+        Form1 form(PortDirectory(), PrintoutArchive(archive.filePath("Ausdrucke")));
+        form.ListMenu()->actions().last()->trigger();
+        QTRY_COMPARE(form.StatusText(), row.said.arg(archive.filePath("Ausdrucke")));
+        QVERIFY(QFileInfo(archive.filePath("Ausdrucke")).isDir()); // made, so that there is one to open
+    }
+
+private:
+    QTranslator m_german;
+    QTemporaryDir m_runtime;
 };
 
 QTEST_MAIN(TestWindow)

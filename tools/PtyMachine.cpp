@@ -34,6 +34,7 @@ PtyMachine::PtyMachine(SimulatedMachine::Options options, QObject *parent)
             HangUp();
         }
     });
+    Schedule(); // a machine still printing an earlier printout sends before it hears anything
 }
 
 PtyMachine::~PtyMachine()
@@ -77,6 +78,7 @@ void PtyMachine::OnReadable()
     if (bytes.isEmpty())
         return;
     m_received += bytes;
+    Pump(); // what it sent meanwhile, before it takes in what it heard
     const auto phaseBefore = m_machine.CurrentPhase();
     m_machine.Receive(bytes, m_clock.elapsed());
     emit BytesReceived(bytes);

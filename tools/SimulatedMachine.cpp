@@ -23,6 +23,10 @@ SimulatedMachine::SimulatedMachine(Options options)
         m_options.pieceBytes = 1;
         m_options.pieceIntervalMs = std::max(1, m_options.trickleIntervalMs);
     }
+    if (!m_options.printingOn.isEmpty()) {
+        m_outgoing = m_options.printingOn;
+        m_phase = Phase::PrintingOn;
+    }
 }
 
 QByteArray SimulatedMachine::ExpectedCommand()
@@ -91,10 +95,14 @@ void SimulatedMachine::Receive(QByteArrayView bytes, qint64 nowMs)
         if (m_phase == Phase::Done && byte == Enq) { // the next reset
             Log(nowMs, QStringLiteral("new exchange"));
             auto log = std::move(m_log);
-            *this = SimulatedMachine(m_options);
+            Options next = m_options;
+            next.printingOn.clear();
+            *this = SimulatedMachine(next);
             m_log = std::move(log);
         }
         switch (m_phase) {
+        case Phase::PrintingOn: // still busy with the earlier printout
+            break;
         case Phase::AwaitingPolls:
             if (byte != Enq)
                 break;
@@ -145,6 +153,20 @@ void SimulatedMachine::StartPrinting(qint64 nowMs)
 
 QByteArray SimulatedMachine::Transmit(qint64 nowMs)
 {
+    if (m_phase == Phase::PrintingOn) {
+        const qint64 pieces = m_options.pieceIntervalMs == 0 ? m_outgoing.size() : nowMs / m_options.pieceIntervalMs;
+        const QByteArray out = m_outgoing.mid(
+                m_released, std::min<qint64>(m_outgoing.size(), pieces * m_options.pieceBytes) - m_released);
+        m_released += out.size();
+        m_sentEarlier += out;
+        if (m_released == m_outgoing.size()) {
+            Log(nowMs, QStringLiteral("done with the earlier printout"));
+            m_outgoing.clear();
+            m_released = 0;
+            m_phase = Phase::AwaitingPolls;
+        }
+        return out;
+    }
     qsizetype available = m_released;
     if (m_phase == Phase::ReadingCommand) {
         available = nowMs >= m_answerAtMs ? m_outgoing.size() : m_released;
@@ -175,6 +197,8 @@ QByteArray SimulatedMachine::Transmit(qint64 nowMs)
 
 std::optional<qint64> SimulatedMachine::NextTransmitMs() const
 {
+    if (m_phase == Phase::PrintingOn)
+        return (m_released / m_options.pieceBytes + 1) * m_options.pieceIntervalMs;
     if (m_phase == Phase::ReadingCommand && m_released < m_outgoing.size())
         return m_answerAtMs;
     if (m_phase != Phase::Printing)

@@ -32,9 +32,12 @@ public:
         int pieceBytes = 32;        // about the pace of 9600 baud:
         int pieceIntervalMs = 33;   // 960 bytes a second
         int trickleIntervalMs = 20; // SlowTrickle: one byte this often
+        // The rest of an earlier printout, still being sent at the start, at
+        // the pace above, deaf to polls meanwhile.
+        QByteArray printingOn;
     };
 
-    enum class Phase { AwaitingPolls, ReadingCommand, Printing, AwaitingSyn, Done, HungUp, Refused };
+    enum class Phase { PrintingOn, AwaitingPolls, ReadingCommand, Printing, AwaitingSyn, Done, HungUp, Refused };
 
     static constexpr char Enq = 5;
     static constexpr char Syn = 22;
@@ -56,6 +59,8 @@ public:
     int PollsSeen() const { return m_polls; }
     // Everything sent in this exchange, with the final SYN if there was one.
     QByteArray Sent() const { return m_sent; }
+    // What it sent of the earlier printout before this exchange.
+    QByteArray SentEarlier() const { return m_sentEarlier; }
     // What this machine sends in a whole exchange: answer, printout, SYN.
     QByteArray FullTransmission() const;
 
@@ -74,6 +79,7 @@ private:
 
     Options m_options;
     Phase m_phase = Phase::AwaitingPolls;
+    QByteArray m_sentEarlier;
     int m_polls = 0;
     QByteArray m_command;
     QByteArray m_outgoing;    // what the machine will send, in order

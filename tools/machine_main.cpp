@@ -83,8 +83,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption logFile(QStringLiteral("log"),
                                      QStringLiteral("Log the exchange to this file instead of standard error."),
                                      QStringLiteral("file"));
+    const QCommandLineOption printingOn(
+            QStringLiteral("printing-on"),
+            QStringLiteral("First send this many bytes of an earlier printout, deaf to polls."),
+            QStringLiteral("bytes"));
     const QCommandLineOption once(QStringLiteral("once"), QStringLiteral("Exit when the exchange is over."));
-    parser.addOptions({scenario, answerAt, pieceBytes, pieceMs, size, printoutFile, logFile, once});
+    parser.addOptions({scenario, answerAt, pieceBytes, pieceMs, size, printoutFile, logFile, printingOn, once});
     parser.process(app);
 
     SimulatedMachine::Options options;
@@ -99,6 +103,8 @@ int main(int argc, char *argv[])
     options.pieceIntervalMs = parser.value(pieceMs).toInt();
     if (parser.isSet(size))
         options.printout = LargePrintout(parser.value(size).toLongLong());
+    if (parser.isSet(printingOn))
+        options.printingOn = LargePrintout(parser.value(printingOn).toLongLong());
     if (parser.isSet(printoutFile)) {
         QFile file(parser.value(printoutFile));
         if (!file.open(QIODevice::ReadOnly)) {

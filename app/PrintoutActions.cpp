@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "PrintoutActions.h"
+
+#include "printout/PrintoutCopy.h"
+#include "printout/PrintoutPages.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+PrintoutActions::PrintoutActions(QWidget *window, Source source)
+    : QObject(window)
+    , m_window(window)
+    , m_source(std::move(source))
+    , m_saveText(new QAction(QStringLiteral("Als &Textdatei speichern …"), window))
+    , m_print(new QAction(QStringLiteral("&Drucken …"), window))
+    , m_pdf(new QAction(QStringLiteral("Als &PDF speichern …"), window))
+{
+    const struct
+    {
+        QAction *action;
+        QKeySequence keys;
+        void (PrintoutActions::*act)(const PrintoutDocument &);
+    } actions[] = {
+            {m_saveText, QKeySequence(Qt::CTRL | Qt::Key_S), &PrintoutActions::SaveAsText},
+            {m_print, QKeySequence(Qt::CTRL | Qt::Key_P), &PrintoutActions::Print},
+            {m_pdf, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), &PrintoutActions::SaveAsPdf},
+    };
+    for (const auto &[action, keys, act] : actions) {
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setEnabled(false);
+        window->addAction(action);
+        connect(action, &QAction::triggered, this, [this, act = act] {
+            if (const PrintoutDocument *document = m_source())
+                (this->*act)(*document);
+        });
+    }
+}
+
+void PrintoutActions::Update(bool dialogsAllowed)
+{
+    const bool on = dialogsAllowed && m_source() != nullptr;
+    for (QAction *action : Actions())
+        action->setEnabled(on);
+}
+
+QString PrintoutActions::ProposedPath(const PrintoutDocument &document, const QString &suffix)
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath(document.fileBase + suffix);
+}
+
+QString PrintoutActions::AskForFile(const PrintoutDocument &document, const QString &title, const QString &suffix,
+                                    const QString &filter)
+{
+    return QFileDialog::getSaveFileName(m_window, title, ProposedPath(document, suffix), filter);
+}
+
+void PrintoutActions::SaveAsText(const PrintoutDocument &document)
+{
+    const QString path = AskForFile(document, QStringLiteral("Ausdruck als Textdatei speichern"),
+                                    QStringLiteral(".txt"), QStringLiteral("Textdateien (*.txt);;Alle Dateien (*)"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    const QByteArray bytes = Printout::JoinLines(document.lines).toUtf8();
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        emit Said(QStringLiteral("Gespeichert: %1").arg(path));
+    else
+        emit Said(QStringLiteral("Nicht gespeichert: %1: %2").arg(path, file.errorString()));
+}
+
+void PrintoutActions::Print(const PrintoutDocument &document)
+{
+    QPrinter printer;
+    printer.setDocName(document.fileBase);
+    QPrintDialog dialog(&printer, m_window);
+    // Printing to a file proposes the archive's name, as saving does; Qt's
+    // dialog does so by itself only on X11. Its field has this name in Qt's
+    // own dialog, and in no other: a different dialog keeps its proposal.
+    if (auto *file = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+        file->setText(ProposedPath(document, QStringLiteral(".pdf")));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const int pages = Printout::PrintPages(printer, document.lines, document.Header());
+    if (pages == 0)
+        emit Said(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
+    else if (printer.outputFormat() == QPrinter::PdfFormat)
+        emit Said(QStringLiteral("Gespeichert: %1").arg(printer.outputFileName()));
+    else
+        emit Said(QStringLiteral("An Drucker „%1“ übergeben: %2")
+                          .arg(printer.printerName(),
+                               pages == 1 ? QStringLiteral("1 Seite") : QStringLiteral("%1 Seiten").arg(pages)));
+}
+
+void PrintoutActions::SaveAsPdf(const PrintoutDocument &document)
+{
+    const QString path = AskForFile(document, QStringLiteral("Ausdruck als PDF speichern"), QStringLiteral(".pdf"),
+                                    QStringLiteral("PDF-Dateien (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setTitle(document.Header());
+    if (Printout::PrintPages(writer, document.lines, document.Header()) > 0)
+        emit Said(QStringLiteral("Gespeichert: %1").arg(path));
+    else
+        emit Said(QStringLiteral("Nicht gespeichert: %1").arg(path));
+}
