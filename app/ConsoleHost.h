@@ -28,6 +28,7 @@ public:
         CutOff = 4,       // the data went past its bound and was cut off
         OutputFailed = 6, // the printout did not reach standard output
         TimedOut = 7,     // the data stopped coming before its SYN
+        Unreadable = 8,   // --archive, --show: a file could not be read
     };
     static constexpr int DefaultTimeoutSeconds = 60;
     static constexpr int MaxTimeoutSeconds = 1'000'000; // about 11 days: still a timer's milliseconds

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Form1.h"
 
+#include "app/ArchiveView.h"
 #include "app/PrintoutActions.h"
 #include "archive/ArchiveFiles.h"
 #include "archive/ArchiveNames.h"
@@ -373,6 +374,10 @@ void Form1::BuildListMenu()
                                          [this] { CopyPrintout(Printout::CopyKeyCode); });
     m_listMenu->addActions(m_actions->Actions());
     m_listMenu->addSeparator();
+    m_archiveAction = m_listMenu->addAction(QStringLiteral("&Frühere Ausdrucke …"), this, &Form1::ShowArchive);
+    m_archiveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_archiveAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_archiveAction);
     m_folderAction = m_listMenu->addAction(QStringLiteral("&Archivordner öffnen"), this, &Form1::OpenArchiveFolder);
     UpdateActions();
 }
@@ -383,6 +388,19 @@ void Form1::UpdateActions()
     m_copyAction->setEnabled(m_latestPrintout.has_value());
     m_actions->Update(!m_resetRunning);
     m_folderAction->setEnabled(m_archive.IsEnabled());
+    m_archiveAction->setEnabled(m_archive.IsEnabled());
+    if (m_archiveView)
+        m_archiveView->SetResetRunning(m_resetRunning);
+}
+
+void Form1::ShowArchive()
+{
+    if (!m_archiveView)
+        m_archiveView = new ArchiveView(m_archive.FolderPath(), this);
+    m_archiveView->SetResetRunning(m_resetRunning);
+    m_archiveView->show();
+    m_archiveView->raise();
+    m_archiveView->activateWindow();
 }
 
 void Form1::ShowListMenu(const QPoint &where)

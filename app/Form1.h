@@ -19,6 +19,7 @@
 
 #include <optional>
 
+class ArchiveView;
 class PrintoutActions;
 class QAction;
 class QComboBox;
@@ -56,6 +57,7 @@ public:
     QSizeF LayoutScale() const { return m_scale; }
     const ListEntries &Entries() const { return m_list.Entries(); }
     QMenu *ListMenu() const { return m_listMenu; }
+    ArchiveView *ArchiveWindow() const { return m_archiveView; }
     QString StatusText() const;
     // Whoever listens to the window's resets; more may join.
     ResetListeners &Listeners() { return m_listeners; }
@@ -106,6 +108,8 @@ private:
     void ShowListMenu(const QPoint &where);
     void UpdateActions();
     void OpenArchiveFolder();
+    // "Frühere Ausdrucke": a window of its own, made when first asked for.
+    void ShowArchive();
     void ShowPortInfo();
     void SetStatus(const QString &text, StatusStyle style = StatusStyle::Plain);
     // Tells screen readers: at a new phase and a result, not at every count.
@@ -140,6 +144,8 @@ private:
     PrintoutActions *m_actions = nullptr;
     QAction *m_copyAction = nullptr;
     QAction *m_folderAction = nullptr;
+    QAction *m_archiveAction = nullptr;
+    ArchiveView *m_archiveView = nullptr;
     bool m_resetRunning = false;
     bool m_fitted = false; // into the screen, once, when first shown
     QSizeF m_scale{1.0, 1.0};

@@ -5,6 +5,8 @@
 
 #include "app/Application.h"
 #include "app/ConsoleHost.h"
+#include "archive/ArchiveIndex.h"
+#include "printout/PrintoutCopy.h"
 #include "reset/ResetProtocol.h"
 #include "serial/PortDiagnostics.h"
 #include "serial/PortScan.h"
@@ -34,6 +36,8 @@ QString HelpText()
     return QStringLiteral(R"(Aufruf: zelvorin [--no-archive]
        zelvorin --ports
        zelvorin --reset SCHNITTSTELLE [--timeout SEKUNDEN] [--no-archive]
+       zelvorin --archive [TEXT]
+       zelvorin --show DATEI
 
 Stellt einen Verkaufsautomaten über die serielle Schnittstelle zurück und zeigt
 den Ausdruck, den er dabei sendet. Ohne Optionen öffnet sich das Fenster.
@@ -43,12 +47,19 @@ Optionen:
                          Beschreibung und ob sich die Schnittstelle öffnen lässt
   --reset SCHNITTSTELLE  eine Rückstellung ohne Fenster; SCHNITTSTELLE ist COM1
                          bis COM9 oder ein Gerätepfad wie /dev/ttyUSB0. Die
-                         Statuszeilen gehen auf die Standardfehlerausgabe, der
+                         Statuszeilen gehen auf die Standardfehlerausgabe (auf
+                         einem Terminal mit einer Fortschrittszeile), der
                          Ausdruck auf die Standardausgabe.
   --timeout SEKUNDEN     mit --reset: kommen so lange keine Daten mehr, endet
                          die Rückstellung wie abgebrochen (Vorgabe %1, 0 wartet
                          ohne Ende)
   --no-archive           den Ausdruck nicht im Archiv ablegen
+  --archive [TEXT]       die Ausdrucke im Archiv, die neuesten zuerst, je eine
+                         Zeile: Zeit, Schnittstelle, Ende, Zeilen, Datei (mit
+                         Tabulatoren getrennt); mit TEXT nur die, deren Zeilen
+                         ihn enthalten (Groß- und Kleinschreibung gleich)
+  --show DATEI           den Ausdruck einer .bin-Datei (oder einer .txt-Datei)
+                         aus dem Archiv, Zeile für Zeile
   -h, --help             diese Hilfe
   -v, --version          die Version
 
@@ -62,6 +73,8 @@ Rückgabewerte von --reset:
   %9  die Daten blieben vor ihrem Ende aus (--timeout)
   %10  abgebrochen mit SIGHUP, SIGINT, SIGQUIT oder SIGTERM,
      bevor die Daten vollständig waren
+Rückgabewerte von --archive und --show: %2, %4, und
+  %11  eine Datei ließ sich nicht lesen
 
 Umgebung: ZELVORIN_COM1 bis ZELVORIN_COM9 legen die Geräte fest,
 ZELVORIN_ARCHIVE den Archivordner. Mehr in zelvorin(1).
@@ -75,7 +88,8 @@ ZELVORIN_ARCHIVE den Archivordner. Mehr in zelvorin(1).
             .arg(ResetProtocol::RxLimitBytes >> 20)
             .arg(ConsoleHost::OutputFailed)
             .arg(ConsoleHost::TimedOut)
-            .arg(signalStatuses);
+            .arg(signalStatuses)
+            .arg(ConsoleHost::Unreadable);
 }
 
 int UsageError(const QString &message)
@@ -119,6 +133,44 @@ int ListPorts()
         std::printf("%s\n", line.toUtf8().constData());
     }
     return 0;
+}
+
+// The kept printouts, newest first, one line each; only those holding `text` when it is given.
+int ListArchive(const QString &text)
+{
+    const QByteArray folder = PrintoutArchive::FolderFromEnvironment();
+    QList<ArchiveEntry> entries = ArchiveIndex::Scan(folder);
+    ArchiveIndex::Read(entries, folder);
+    const QByteArray wanted = ArchiveIndex::Fold(text);
+    int status = ConsoleHost::Printed;
+    for (const ArchiveEntry &entry : std::as_const(entries)) {
+        if (!entry.error.isEmpty()) {
+            std::fprintf(stderr, "zelvorin: %s: %s\n", entry.Path().constData(), qPrintable(entry.error));
+            status = ConsoleHost::Unreadable;
+            continue;
+        }
+        if (!entry.Holds(wanted))
+            continue;
+        const QByteArray line = entry.name.began.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8() + '\t'
+                                + entry.name.port.toUtf8() + '\t' + entry.EndingText().toUtf8() + '\t'
+                                + QByteArray::number(entry.lines) + '\t' + entry.Path() + '\n';
+        std::fwrite(line.constData(), 1, line.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? status : ConsoleHost::OutputFailed;
+}
+
+// A kept printout's lines, as --reset prints them.
+int ShowPrintout(const QByteArray &path)
+{
+    QString why;
+    const std::optional<ListEntries> lines = ArchiveIndex::Load(path, &why);
+    if (!lines) {
+        std::fprintf(stderr, "zelvorin: %s lässt sich nicht lesen: %s\n", path.constData(), qPrintable(why));
+        return ConsoleHost::Unreadable;
+    }
+    const QByteArray text = Printout::JoinLines(*lines, QLatin1StringView("\n")).toUtf8();
+    const bool written = std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size());
+    return written && std::fflush(stdout) == 0 ? ConsoleHost::Printed : ConsoleHost::OutputFailed;
 }
 
 int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSeconds, bool outputOpen)
@@ -213,19 +265,26 @@ int main(int argc, char *argv[])
     const QCommandLineOption ports(QStringLiteral("ports"), QString());
     const QCommandLineOption reset(QStringLiteral("reset"), QString(), QStringLiteral("port"));
     const QCommandLineOption noArchive(QStringLiteral("no-archive"), QString());
+    const QCommandLineOption archive(QStringLiteral("archive"), QString());
+    const QCommandLineOption show(QStringLiteral("show"), QString(), QStringLiteral("file"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("seconds"));
-    parser.addOptions({help, version, ports, reset, noArchive, timeout});
+    parser.addOptions({help, version, ports, reset, noArchive, timeout, archive, show});
     if (!parser.parse(QCoreApplication::arguments())) {
         if (!parser.unknownOptionNames().isEmpty())
             return UsageError(QStringLiteral("unbekannte Option »%1%2«.")
                                       .arg(parser.unknownOptionNames().first().size() == 1 ? "-" : "--",
                                            parser.unknownOptionNames().first()));
-        return UsageError(parser.errorText().contains(QLatin1StringView("timeout"))
-                                  ? QStringLiteral("--timeout braucht eine Zahl von Sekunden, z. B. --timeout 60.")
-                                  : QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
+        return UsageError(
+                parser.errorText().contains(QLatin1StringView("timeout"))
+                        ? QStringLiteral("--timeout braucht eine Zahl von Sekunden, z. B. --timeout 60.")
+                : parser.errorText().contains(QLatin1StringView("show"))
+                        ? QStringLiteral("--show braucht eine Datei, z. B. --show 2026-12-06_14-32-05_COM1.bin.")
+                        : QStringLiteral("--reset braucht eine Schnittstelle, z. B. --reset COM1."));
     }
-    if (!parser.positionalArguments().isEmpty())
-        return UsageError(QStringLiteral("unerwartetes Argument »%1«.").arg(parser.positionalArguments().first()));
+    // Only --archive takes a text, and only one.
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > (parser.isSet(archive) ? 1 : 0))
+        return UsageError(QStringLiteral("unerwartetes Argument »%1«.").arg(positional.last()));
 
     if (parser.isSet(help)) {
         std::fputs(HelpText().toUtf8().constData(), stdout);
@@ -235,9 +294,14 @@ int main(int argc, char *argv[])
         std::printf("%s %s\n", ApplicationName, ApplicationVersion);
         return 0;
     }
-    if (parser.isSet(ports) && parser.isSet(reset))
-        return UsageError(QStringLiteral("--ports und --reset gehen nicht zusammen."));
-    for (const QCommandLineOption &once : {reset, timeout}) {
+    QStringList commands;
+    for (const QCommandLineOption &command : {ports, reset, archive, show}) {
+        if (parser.isSet(command))
+            commands << QStringLiteral("--") + command.names().first();
+    }
+    if (commands.size() > 1)
+        return UsageError(QStringLiteral("%1 gehen nicht zusammen.").arg(commands.join(QStringLiteral(" und "))));
+    for (const QCommandLineOption &once : {reset, timeout, show}) {
         if (parser.values(once).size() > 1)
             return UsageError(QStringLiteral("--%1 nur einmal je Aufruf.").arg(once.names().first()));
     }
@@ -256,6 +320,10 @@ int main(int argc, char *argv[])
     }
 
     KeepAbandonedPrintouts();
+    if (parser.isSet(archive))
+        return ListArchive(positional.value(0));
+    if (parser.isSet(show))
+        return ShowPrintout(RawOptionValue(argc, argv, "--show"));
     if (parser.isSet(ports))
         return ListPorts();
     if (parser.isSet(reset))

@@ -5,7 +5,6 @@
 #include "reset/ResetRecord.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -132,22 +131,47 @@ Claimed MoveToFreeName(const QByteArray &folder, const QByteArray &from, const Q
 
 Parsed Parse(const QString &fileName)
 {
-    // The port of a COM name is known; any other port is read as the name holds it.
-    static const QRegularExpression name(QStringLiteral(
-            R"(^(\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d)_(?:(COM[1-9])(?:_(\d+))?|([A-Za-z0-9._-]+?))(_abgeschnitten|_unvollstaendig|_nachlauf)?\.(bin|txt)$)"));
-    const QRegularExpressionMatch match = name.match(fileName);
+    // By hand rather than by a pattern: an archive of tens of thousands of files is read name by name.
     Parsed parsed;
-    if (!match.hasMatch())
+    constexpr qsizetype TimeLength = 19; // "2026-12-06_14-32-05"
+    QStringView name(fileName);
+    parsed.text = name.endsWith(QLatin1StringView(TextSuffix));
+    if ((!parsed.text && !name.endsWith(QLatin1StringView(BinSuffix))) || name.size() < TimeLength + 6
+        || name[TimeLength] != u'_')
         return parsed;
-    parsed.began = QDateTime::fromString(match.captured(1), QLatin1StringView(TimeFormat));
-    parsed.valid = parsed.began.isValid();
-    parsed.port = match.hasCaptured(2) ? match.captured(2) : match.captured(4);
-    parsed.number = match.hasCaptured(3) ? match.captured(3).toInt() : 1;
+    const auto number = [&name](qsizetype at, qsizetype length) {
+        int value = 0;
+        for (const QChar c : name.sliced(at, length))
+            value = c.isDigit() ? value * 10 + c.digitValue() : -1'000'000;
+        return value;
+    };
+    parsed.began = QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)),
+                             QTime(number(11, 2), number(14, 2), number(17, 2)));
+    parsed.valid = parsed.began.isValid()
+                   && name.first(TimeLength).toString() == parsed.began.toString(QLatin1StringView(TimeFormat));
+    QStringView rest = name.sliced(TimeLength + 1).chopped(qstrlen(BinSuffix));
     for (const Ending ending : Endings) {
-        if (match.captured(5) == QLatin1StringView(Mark(ending)))
+        const QString mark = QString::fromLatin1(Mark(ending));
+        if (!mark.isEmpty() && rest.endsWith(mark)) {
             parsed.ending = ending;
+            rest.chop(mark.size());
+        }
     }
-    parsed.text = match.captured(6) == u"txt";
+    parsed.valid = parsed.valid && !rest.isEmpty();
+    // The port of a COM name is known, and so is the number after it; any
+    // other is read as the name holds it, also from the names of older
+    // releases, which held any character.
+    const qsizetype underscore = rest.indexOf(u'_');
+    const QStringView port = underscore < 0 ? rest : rest.first(underscore);
+    const int numbered = underscore < 0
+                                 ? 1
+                                 : number(underscore + 1 + (rest.data() - name.data()), rest.size() - underscore - 1);
+    if (port.size() == 4 && port.startsWith(u"COM") && port[3] >= u'1' && port[3] <= u'9' && numbered >= 2) {
+        parsed.port = port.toString();
+        parsed.number = numbered;
+    } else {
+        parsed.port = rest.toString();
+    }
     return parsed;
 }
 

@@ -7,6 +7,7 @@
 #include "Harness.h"
 
 #include "archive/ArchiveFiles.h"
+#include "archive/ArchiveIndex.h"
 #include "archive/ArchiveNames.h"
 #include "archive/PrintoutArchive.h"
 #include "archive/Recording.h"
@@ -593,6 +594,70 @@ private slots:
         QCOMPARE(parsed.began, began);
         QCOMPARE(parsed.port, port == "COM1" ? port : part + "_2");
         QCOMPARE(parsed.ending, Ending::Tail);
+    }
+
+    // What the archive holds, as the window's view and the command line find it.
+    void archiveIndexFindsPrintouts()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("A");
+        QDir().mkpath(folder);
+        const auto write = [&folder](const QString &name, const QByteArray &bytes) {
+            QFile file(folder + '/' + name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        const QByteArray printout = SimulatedMachine::DefaultHeader() + SimulatedMachine::DefaultPrintout() + Syn;
+        write("2026-12-06_14-32-05_COM1.bin", printout);
+        write("2026-12-06_14-32-05_COM1.txt", "kept beside\r\n");
+        write("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n");
+        write("2026-12-06_14-32-05_COM1_2_unvollstaendig.bin", "VDAI!  M\xfcnze\r\nhalb"); // Windows-1252
+        write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlone\r\n\r\n");
+        write("notes.txt", "not one of ours");
+        write(".2026-12-06_14-32-05_COM1.working-abcdefgh", "being written");
+        QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin")); // cannot be read as a file
+
+        QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
+        ArchiveIndex::Read(entries, QFile::encodeName(folder));
+        QStringList listed;
+        for (const ArchiveEntry &entry : std::as_const(entries))
+            listed << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                              .arg(entry.name.began.toString("dd HH:mm"), entry.name.port, entry.EndingText())
+                              .arg(entry.lines)
+                              .arg(entry.firstLine, entry.error);
+        QCOMPARE(listed, (QStringList{"06 14:32 COM1 unvollständig 3 Münze ",
+                                      "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ",
+                                      "06 14:32 COM1 Nachlauf 1 rest ", "05 09:00 pts_3 vollständig 2 Alone ",
+                                      "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"}));
+        QCOMPARE(entries[1].binPath,
+                 QFile::encodeName(folder) + "/2026-12-06_14-32-05_COM1.bin"); // read from the bytes
+        const auto found = [&entries](const QString &text) {
+            QStringList holding;
+            for (const ArchiveEntry &entry : std::as_const(entries)) {
+                if (entry.Holds(ArchiveIndex::Fold(text)))
+                    holding << QString::fromLatin1(entry.base.right(7));
+            }
+            return holding;
+        };
+        QCOMPARE(found("MÜNZRÖHREN"), QStringList{"05_COM1"}); // case ignored, as the list shows it
+        QCOMPARE(found("münz"), (QStringList{"taendig", "05_COM1"}));
+        QCOMPARE(found("kept beside"), QStringList()); // the .txt beside a .bin is not what is read
+        QCOMPARE(found("nowhere"), QStringList());
+
+        // The index lies in the cache folder, and is made anew where a file changed.
+        QVERIFY(QFile::exists(ArchiveIndex::IndexPath(QFile::encodeName(folder))));
+        QVERIFY(!ArchiveIndex::IndexPath(QFile::encodeName(folder)).startsWith(folder));
+        write("2026-12-05_09-00-00_pts_3.txt", "Changed\r\n");
+        entries = ArchiveIndex::Scan(QFile::encodeName(folder));
+        ArchiveIndex::Read(entries, QFile::encodeName(folder));
+        QCOMPARE(entries[3].firstLine, "Changed");
+        QFile index(ArchiveIndex::IndexPath(QFile::encodeName(folder)));
+        QVERIFY(index.open(QIODevice::WriteOnly)); // spoiled
+        index.write("not an index");
+        index.close();
+        entries = ArchiveIndex::Scan(QFile::encodeName(folder));
+        ArchiveIndex::Read(entries, QFile::encodeName(folder));
+        QCOMPARE(entries[1].lines, 29);
     }
 
     void newFilesFollowTheUmask()

@@ -3,6 +3,7 @@
 // pages a printer or a PDF gets.
 
 #include "Harness.h"
+#include "printout/PrintoutComparison.h"
 #include "printout/PrintoutPages.h"
 #include "printout/PrintoutRenderer.h"
 #include "printout/Windows1252.h"
@@ -101,6 +102,54 @@ private slots:
         if (!decoder.isValid())
             QSKIP("this Qt has no Windows-1252 converter to compare with");
         QCOMPARE(Printout::DecodeWindows1252(EveryByte()), decoder.decode(EveryByte()));
+    }
+
+    void compareSideBySide_data()
+    {
+        using Kind = Printout::ComparedLine::Kind;
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        QTest::addColumn<QList<Printout::ComparedLine>>("rows");
+        QTest::newRow("the same: nothing marked")
+                << QStringList{"a", "b"} << QStringList{"a", "b"}
+                << QList<Printout::ComparedLine>{{Kind::Same, "a", "a"}, {Kind::Same, "b", "b"}};
+        QTest::newRow("a count changed: side by side, marked")
+                << QStringList{"Nr. 1", "Summe 5", "Ende"} << QStringList{"Nr. 1", "Summe 7", "Ende"}
+                << QList<Printout::ComparedLine>{{Kind::Same, "Nr. 1", "Nr. 1"},
+                                                 {Kind::Changed, "Summe 5", "Summe 7"},
+                                                 {Kind::Same, "Ende", "Ende"}};
+        QTest::newRow("lines only one side has, in order")
+                << QStringList{"a", "x", "b"} << QStringList{"a", "b", "y", "z"}
+                << QList<Printout::ComparedLine>{{Kind::Same, "a", "a"},
+                                                 {Kind::LeftOnly, "x", ""},
+                                                 {Kind::Same, "b", "b"},
+                                                 {Kind::RightOnly, "", "y"},
+                                                 {Kind::RightOnly, "", "z"}};
+        QTest::newRow("two lines changed into three: paired, the third alone")
+                << QStringList{"a", "p", "q"} << QStringList{"a", "r", "s", "t"}
+                << QList<Printout::ComparedLine>{{Kind::Same, "a", "a"},
+                                                 {Kind::Changed, "p", "r"},
+                                                 {Kind::Changed, "q", "s"},
+                                                 {Kind::RightOnly, "", "t"}};
+    }
+    void compareSideBySide()
+    {
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        QFETCH(QList<Printout::ComparedLine>, rows);
+        const auto entries = [](const QStringList &lines) {
+            ListEntries entries;
+            for (const QString &line : lines)
+                entries.Append(line);
+            return entries;
+        };
+        const QList<Printout::ComparedLine> compared = Printout::Compare(entries(left), entries(right));
+        QCOMPARE(compared.size(), rows.size());
+        for (qsizetype row = 0; row < rows.size(); ++row) {
+            QCOMPARE(compared[row].kind, rows[row].kind);
+            QCOMPARE(compared[row].left, rows[row].left);
+            QCOMPARE(compared[row].right, rows[row].right);
+        }
     }
 
     void pdfPages_data()

@@ -174,6 +174,30 @@ private slots:
                 << CommandLine{.status = 127,
                                .err = "das Fenster (zelvorin-window) lässt sich nicht starten",
                                .program = m_forAnyone.filePath("zelvorin")};
+        // The archive holds a complete printout, the rest of an earlier one, and a text alone.
+        QTest::newRow("--archive: every kept printout, newest first") << CommandLine{
+                .arguments = {"--archive"},
+                .status = 0,
+                .out = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"
+                       "2026-12-06 14:32:05\tCOM1\tNachlauf\t1\t%a/2026-12-06_14-32-05_COM1_nachlauf.bin\n"
+                       "2026-12-05 09:00:00\tpts_3\tunvollständig\t1\t%a/2026-12-05_09-00-00_pts_3_"
+                       "unvollstaendig.txt\n"};
+        QTest::newRow("--archive TEXT: those holding it, whatever the case")
+                << CommandLine{.arguments = {"--archive", "SUMME"},
+                               .status = 0,
+                               .out = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"};
+        QTest::newRow("--show: a printout's lines, as --reset prints them") << CommandLine{
+                .arguments = {"--show", "%a/2026-12-06_14-32-05_COM1.bin"}, .status = 0, .out = "Summe: 5 €\nEnde\n\n"};
+        QTest::newRow("--show: a text alone")
+                << CommandLine{.arguments = {"--show", "%a/2026-12-05_09-00-00_pts_3_unvollstaendig.txt"},
+                               .status = 0,
+                               .out = "halb\n\n"};
+        QTest::newRow("--show: a file that cannot be read, its own status")
+                << CommandLine{.arguments = {"--show", "%a/fehlt.bin"},
+                               .status = 8,
+                               .err = "fehlt.bin lässt sich nicht lesen: die Datei gibt es nicht mehr"};
+        QTest::newRow("--archive with --reset") << CommandLine{.arguments = {"--archive", "--reset", "COM1"},
+                                                               .err = "--reset und --archive gehen nicht zusammen"};
         QTest::newRow("--ports as the window numbers them")
                 << CommandLine{.arguments = {"--ports"},
                                .status = 0,
@@ -186,11 +210,20 @@ private slots:
         QFETCH(CommandLine, row);
         Pty pty(true);
         QTemporaryDir archive;
+        for (const auto &[name, bytes] : {std::pair("2026-12-06_14-32-05_COM1.bin", "VDAI!Summe: 5 \x80\nEnde\n\x16"),
+                                          std::pair("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n"),
+                                          std::pair("2026-12-05_09-00-00_pts_3_unvollstaendig.txt", "halb\r\n\r\n")}) {
+            QFile file(archive.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
         Program program;
-        program.Start(row.arguments, pty.SlavePath(), archive.path(), row.program);
+        program.Start(row.arguments.replaceInStrings("%a", archive.path()), pty.SlavePath(), archive.path(),
+                      row.program);
         QCOMPARE(program.Wait(), row.status);
         if (row.outPart.isEmpty())
-            QCOMPARE(program.out, row.out.replace("%1", pty.SlavePath()));
+            QCOMPARE(program.out,
+                     row.out.replace("%1", pty.SlavePath()).replace("%a", QFile::encodeName(archive.path())));
         else
             QVERIFY2(program.out.contains(row.outPart), program.out.constData());
         QVERIFY2(QString::fromUtf8(program.err).contains(row.err), program.err.constData());

@@ -5,6 +5,7 @@
 
 #include "Harness.h"
 
+#include "app/ArchiveView.h"
 #include "app/Form1.h"
 #include "app/QtGerman.h"
 #include "printout/PrintoutCopy.h"
@@ -30,6 +31,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
@@ -304,10 +306,10 @@ private slots:
         QStringList keys;
         for (const QAction *action : form.ListMenu()->actions())
             keys << action->shortcut().toString();
-        QCOMPARE(keys, (QStringList{"", "Ctrl+S", "Ctrl+P", "Ctrl+Shift+P", "", ""}));
+        QCOMPARE(keys, (QStringList{"", "Ctrl+S", "Ctrl+P", "Ctrl+Shift+P", "", "Ctrl+O", ""}));
         QCOMPARE(EnabledActions(form.ListMenu()),
                  (QStringList{"Ausdruck kopieren\tC", "Als Textdatei speichern …", "Drucken …", "Als PDF speichern …",
-                              "Archivordner öffnen"}));
+                              "Frühere Ausdrucke …", "Archivordner öffnen"}));
         form.ListMenu()->close();
         // Saved as text by Ctrl+S, from the button: proposed under the archive's name.
         QStringList proposed;
@@ -432,6 +434,70 @@ private slots:
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), QStringList());
         QVERIFY(form.close()); // idle, it closes at once
+    }
+
+    // "Frühere Ausdrucke": every kept printout, found by a search, shown as
+    // the list shows it, copied, two compared; only read, never changed.
+    void earlierPrintouts()
+    {
+        QTemporaryDir archive;
+        const auto keep = [&archive](const QString &name, int machine, int sum) {
+            QFile file(archive.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QStringLiteral("VDAI!Automat Nr. %1\nSumme %2\nEnde\n\x16").arg(machine).arg(sum).toLatin1());
+        };
+        keep("2026-12-05_10-00-00_COM1.bin", 1, 10);
+        keep("2026-12-06_10-00-00_COM2.bin", 2, 20);
+        keep("2026-12-07_10-00-00_COM1.bin", 1, 15);
+        Form1 form(PortDirectory(), PrintoutArchive(archive.path()));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+        ArchiveView *view = form.ArchiveWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        auto *table = view->findChild<QTableView *>("Printouts");
+        QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
+        const auto cell = [table](int row, int column) { return table->model()->index(row, column).data().toString(); };
+        QCOMPARE(cell(0, ArchiveModel::Time), "07.12.2026 10:00:00"); // newest first
+        QCOMPARE(cell(1, ArchiveModel::Port), "COM2");
+        QCOMPARE(cell(2, ArchiveModel::FirstLine), "Automat Nr. 1");
+
+        // The newest shown as the list would show it, and copied as the key C copies it.
+        auto *printout = view->findChild<QListView *>("Printout");
+        QTRY_VERIFY(printout->model() && printout->model()->rowCount() == 4);
+        QCOMPARE(printout->model()->index(1, 0).data().toString(), "Summe 15");
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "Automat Nr. 1\r\nSumme 15\r\nEnde\r\n\r\n");
+
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(view->focusWidget(), "NR. 2");
+        QTRY_COMPARE(view->StatusText(), "1 von 3 Ausdrucken enthalten »NR. 2«");
+        QCOMPARE(cell(0, ArchiveModel::Port), "COM2");
+        QTest::keyClick(view->focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
+        QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
+        table->setFocus();
+        // Two: side by side, what differs marked.
+        table->selectRow(1);
+        QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
+        auto *comparison = view->findChild<QTableView *>("Comparison");
+        QTRY_VERIFY(comparison->isVisible());
+        QTRY_COMPARE(view->StatusText(), "2 Zeilen unterscheiden sich");
+        QCOMPARE(comparison->model()->index(0, 0).data().toString(), "≠");
+        QCOMPARE(comparison->model()->index(0, 1).data().toString(), "Automat Nr. 1");
+        QCOMPARE(comparison->model()->index(0, 2).data().toString(), "Automat Nr. 2");
+
+        // While a reset runs, nothing that opens a dialog; a file a sync tool adds shows.
+        view->SetResetRunning(true);
+        for (const QAction *action : table->actions()) {
+            if (action->shortcut() != QKeySequence::Copy)
+                QVERIFY(!action->isEnabled());
+        }
+        keep("2026-12-08_10-00-00_COM3.bin", 3, 30);
+        QTRY_COMPARE(table->model()->rowCount(), 4);
+        QCOMPARE(QDir(archive.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // read, never written
+        QTest::keyClick(table, Qt::Key_Escape);
+        QVERIFY(!view->isVisible());
     }
 
     // "Archivordner öffnen" says the folder is open only when a file manager took it.

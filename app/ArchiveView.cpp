@@ -1,0 +1,344 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ArchiveView.h"
+
+#include "app/ListModel.h"
+#include "app/PrintoutActions.h"
+#include "printout/PrintoutCopy.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFutureWatcher>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+
+namespace {
+
+// Runs `work` off the window's thread, and `then` with its result on it, unless the view is gone.
+template<typename Work, typename Then>
+void InBackground(QObject *context, Work work, Then then)
+{
+    using Result = decltype(work());
+    auto *watcher = new QFutureWatcher<Result>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [watcher, then] {
+        watcher->deleteLater();
+        then(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
+}
+
+PrintoutDocument DocumentOf(const ArchiveEntry &entry, ListEntries lines)
+{
+    return {std::move(lines), entry.name.began, entry.name.port, QFile::decodeName(entry.base)};
+}
+
+} // namespace
+
+ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_folder(std::move(folder))
+    , m_search(new QLineEdit(this))
+    , m_status(new QLabel(this))
+    , m_table(new QTableView(this))
+    , m_shown(new QStackedWidget(this))
+    , m_printoutView(new QListView(m_shown))
+    , m_comparisonView(new QTableView(m_shown))
+{
+    setWindowTitle(QStringLiteral("Frühere Ausdrucke – Zelvorin"));
+    m_search->setObjectName(QStringLiteral("Search"));
+    m_search->setPlaceholderText(QStringLiteral("Suchen (Strg+F): Automatennummer, Produkt …"));
+    m_search->setAccessibleName(QStringLiteral("Suchen"));
+    m_search->setClearButtonEnabled(true);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setAccessibleName(QStringLiteral("Status"));
+    m_table->setObjectName(QStringLiteral("Printouts"));
+    m_table->setAccessibleName(QStringLiteral("Frühere Ausdrucke"));
+    m_table->setModel(&m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + RowPadding);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    // Wide enough for what the columns hold, measured once rather than on tens of thousands of rows.
+    const struct
+    {
+        int column;
+        QString widest;
+    } widths[] = {{ArchiveModel::Time, QStringLiteral("00.00.0000 00:00:00")},
+                  {ArchiveModel::Port, QStringLiteral("Schnittstelle")},
+                  {ArchiveModel::Ending, QStringLiteral("unvollständig")},
+                  {ArchiveModel::Lines, QStringLiteral("0000000")}};
+    for (const auto &[column, widest] : widths)
+        m_table->horizontalHeader()->resizeSection(column, fontMetrics().horizontalAdvance(widest) + ColumnPadding);
+    m_table->setWordWrap(false);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_printoutView->setObjectName(QStringLiteral("Printout"));
+    m_printoutView->setAccessibleName(QStringLiteral("Ausdruck"));
+    m_printoutView->setFont(fixed);
+    m_printoutView->setUniformItemSizes(true);
+    m_comparisonView->setObjectName(QStringLiteral("Comparison"));
+    m_comparisonView->setAccessibleName(QStringLiteral("Vergleich"));
+    m_comparisonView->setFont(fixed);
+    m_comparisonView->setModel(&m_comparison);
+    m_comparisonView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_comparisonView->verticalHeader()->hide();
+    m_comparisonView->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + RowPadding);
+    m_comparisonView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_shown->addWidget(m_printoutView);
+    m_shown->addWidget(m_comparisonView);
+
+    auto *splitter = new QSplitter(this);
+    splitter->addWidget(m_table);
+    splitter->addWidget(m_shown);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_search);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(m_status);
+    resize(1000, 600);
+
+    m_actions = new PrintoutActions(this, [this] { return m_document ? &*m_document : nullptr; });
+    m_copy = new QAction(QStringLiteral("Ausdruck &kopieren"), this);
+    m_copy->setShortcut(QKeySequence::Copy);
+    connect(m_copy, &QAction::triggered, this, &ArchiveView::Copy);
+    addAction(m_copy);
+    for (QWidget *view : {static_cast<QWidget *>(m_table), static_cast<QWidget *>(m_printoutView)}) {
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
+        view->addAction(m_copy);
+        view->addActions(m_actions->Actions());
+    }
+    connect(m_actions, &PrintoutActions::Said, m_status, &QLabel::setText);
+
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        m_search->setFocus();
+        m_search->selectAll();
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    // Enter goes from the list of printouts to the one shown, to be read line by line.
+    connect(m_table, &QAbstractItemView::activated, this, [this] { m_shown->currentWidget()->setFocus(); });
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &ArchiveView::ShowSelected);
+
+    m_searchDelay.setSingleShot(true);
+    m_searchDelay.setInterval(SearchDelayMs);
+    connect(m_search, &QLineEdit::textChanged, &m_searchDelay, qOverload<>(&QTimer::start));
+    connect(&m_searchDelay, &QTimer::timeout, this, &ArchiveView::Search);
+    m_rescan.setSingleShot(true);
+    m_rescan.setInterval(RescanDelayMs);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_rescan, qOverload<>(&QTimer::start));
+    connect(&m_rescan, &QTimer::timeout, this, &ArchiveView::Reload);
+    UpdateActions();
+}
+
+ArchiveView::~ArchiveView() = default;
+
+void ArchiveView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_watcher.addPath(QFile::decodeName(m_folder));
+    Reload();
+    m_table->setFocus();
+}
+
+QString ArchiveView::StatusText() const
+{
+    return m_status->text();
+}
+
+void ArchiveView::SetResetRunning(bool running)
+{
+    m_resetRunning = running;
+    UpdateActions();
+}
+
+void ArchiveView::UpdateActions()
+{
+    m_actions->Update(!m_resetRunning);
+    m_copy->setEnabled(m_document.has_value());
+}
+
+void ArchiveView::Reload()
+{
+    // Names first, which are quick, then what the files hold.
+    const int generation = ++m_generation;
+    if (m_model.Entries().isEmpty())
+        m_status->setText(QStringLiteral("Lese das Archiv …"));
+    InBackground(
+            this, [folder = m_folder] { return ArchiveIndex::Scan(folder); },
+            [this, generation](QList<ArchiveEntry> entries) {
+                if (generation != m_generation)
+                    return;
+                InBackground(
+                        this,
+                        [folder = m_folder, entries]() mutable {
+                            ArchiveIndex::Read(entries, folder);
+                            return entries;
+                        },
+                        [this, generation](QList<ArchiveEntry> read) {
+                            if (generation != m_generation)
+                                return;
+                            m_read = true;
+                            KeepChoice([&] { m_model.SetEntries(std::move(read)); });
+                            Search();
+                        });
+                if (!m_read)
+                    m_model.SetEntries(std::move(entries));
+            });
+}
+
+void ArchiveView::Search()
+{
+    if (!m_read)
+        return; // once what the files hold is known
+    const QString text = m_search->text();
+    if (text.isEmpty()) {
+        KeepChoice([&] { m_model.ShowOnly(std::nullopt); });
+        SayCount();
+        return;
+    }
+    const int generation = ++m_generation;
+    InBackground(
+            this,
+            [entries = m_model.Entries(), wanted = ArchiveIndex::Fold(text)] {
+                QList<qsizetype> rows;
+                for (qsizetype row = 0; row < entries.size(); ++row) {
+                    if (entries[row].Holds(wanted))
+                        rows << row;
+                }
+                return rows;
+            },
+            [this, generation](QList<qsizetype> rows) {
+                if (generation != m_generation)
+                    return;
+                KeepChoice([&] { m_model.ShowOnly(std::move(rows)); });
+                SayCount();
+            });
+}
+
+void ArchiveView::KeepChoice(const std::function<void()> &change)
+{
+    // The same printouts stay chosen, by their names; the newest when none was.
+    QSet<QByteArray> chosen;
+    for (const QModelIndex &row : m_table->selectionModel()->selectedRows())
+        chosen << m_model.At(row.row()).base;
+    change();
+    QItemSelection selection;
+    QModelIndex current;
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        if (chosen.isEmpty() ? row == 0 : chosen.contains(m_model.At(row).base)) {
+            current = m_model.index(row, 0);
+            selection.select(current, current);
+        }
+    }
+    m_table->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (selection.isEmpty())
+        ShowSelected(); // nothing is shown of what is no longer listed
+}
+
+void ArchiveView::SayCount()
+{
+    const int shown = m_model.rowCount();
+    const qsizetype all = m_model.Entries().size();
+    m_status->setText(
+            shown == all
+                    ? QStringLiteral("%1 Ausdrucke").arg(all)
+                    : QStringLiteral("%1 von %2 Ausdrucken enthalten »%3«").arg(shown).arg(all).arg(m_search->text()));
+}
+
+void ArchiveView::ShowSelected()
+{
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    m_document.reset();
+    UpdateActions();
+    if (rows.size() == 1)
+        ShowPrintout(m_model.At(rows[0].row()));
+    else if (rows.size() == 2)
+        ShowComparison(m_model.At(rows[1].row()), m_model.At(rows[0].row()));
+}
+
+void ArchiveView::ShowPrintout(const ArchiveEntry &entry)
+{
+    const int generation = ++m_generation;
+    InBackground(
+            this,
+            [path = entry.Path()] {
+                QString why;
+                return std::pair(ArchiveIndex::Load(path, &why), why);
+            },
+            [this, generation, entry](const std::pair<std::optional<ListEntries>, QString> &loaded) {
+                if (generation != m_generation)
+                    return;
+                auto *printout = new ListModel(this);
+                if (loaded.first) {
+                    printout->Append(*loaded.first);
+                    m_document = DocumentOf(entry, *loaded.first);
+                } else {
+                    printout->Append(QStringLiteral("nicht lesbar: %1").arg(loaded.second), true);
+                }
+                m_printoutView->setModel(printout);
+                delete std::exchange(m_printout, printout);
+                m_shown->setCurrentWidget(m_printoutView);
+                UpdateActions();
+            });
+}
+
+void ArchiveView::ShowComparison(const ArchiveEntry &left, const ArchiveEntry &right)
+{
+    const int generation = ++m_generation;
+    InBackground(
+            this,
+            [left = left.Path(), right = right.Path()] {
+                QString why;
+                const std::optional<ListEntries> older = ArchiveIndex::Load(left, &why);
+                const std::optional<ListEntries> newer = ArchiveIndex::Load(right, &why);
+                return older && newer ? Printout::Compare(*older, *newer) : QList<Printout::ComparedLine>();
+            },
+            [this, generation, left, right](const QList<Printout::ComparedLine> &rows) {
+                if (generation != m_generation)
+                    return;
+                using Kind = Printout::ComparedLine::Kind;
+                m_comparison.clear();
+                m_comparison.setHorizontalHeaderLabels(
+                        {QString(), left.name.began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")),
+                         right.name.began.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))});
+                // Marked by a sign, for every reader, and by colour.
+                const QString signs[] = {QString(), QStringLiteral("≠"), QStringLiteral("−"), QStringLiteral("+")};
+                const QBrush changed = palette().brush(QPalette::Highlight).color().lighter(170);
+                for (const Printout::ComparedLine &line : rows) {
+                    QList<QStandardItem *> cells = {new QStandardItem(signs[int(line.kind)]),
+                                                    new QStandardItem(line.left), new QStandardItem(line.right)};
+                    if (line.kind != Kind::Same) {
+                        for (QStandardItem *cell : cells)
+                            cell->setBackground(changed);
+                    }
+                    m_comparison.appendRow(cells);
+                }
+                m_shown->setCurrentWidget(m_comparisonView);
+                const qsizetype differing = std::count_if(rows.cbegin(), rows.cend(),
+                                                          [](const auto &line) { return line.kind != Kind::Same; });
+                m_status->setText(differing == 1 ? QStringLiteral("1 Zeile unterscheidet sich")
+                                                 : QStringLiteral("%1 Zeilen unterscheiden sich").arg(differing));
+            });
+}
+
+void ArchiveView::Copy()
+{
+    if (!m_document)
+        return;
+    const Printout::Copy copy = Printout::ClipboardText(m_document->lines);
+    QGuiApplication::clipboard()->setText(copy.text);
+    m_status->setText(QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
+}

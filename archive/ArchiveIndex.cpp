@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ArchiveIndex.h"
+
+#include "ArchiveFiles.h"
+#include "printout/PrintoutCopy.h"
+#include "printout/PrintoutRenderer.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QtConcurrent>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr quint32 IndexMagic = 0x5A455649; // "ZEVI"
+constexpr quint32 IndexVersion = 1;
+
+// What the index keeps of a file, recognised by its size and time.
+struct Known
+{
+    qint64 size{};
+    qint64 mtimeNs{};
+    qsizetype lines{};
+    QString firstLine;
+    QByteArray folded;
+};
+
+QHash<QByteArray, Known> LoadIndex(const QString &path)
+{
+    QHash<QByteArray, Known> known;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return known;
+    QDataStream in(&file);
+    quint32 magic = 0;
+    quint32 version = 0;
+    in >> magic >> version;
+    if (magic != IndexMagic || version != IndexVersion)
+        return known; // another kind: made anew
+    qint64 count = 0;
+    in >> count;
+    for (qint64 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        QByteArray base;
+        Known entry;
+        qint64 lines = 0;
+        in >> base >> entry.size >> entry.mtimeNs >> lines >> entry.firstLine >> entry.folded;
+        entry.lines = lines;
+        known.insert(base, entry);
+    }
+    if (in.status() != QDataStream::Ok)
+        known.clear(); // cut short or spoiled: made anew from the files
+    return known;
+}
+
+void SaveIndex(const QString &path, const QList<ArchiveEntry> &entries)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return; // without an index, the next look reads the files again
+    QDataStream out(&file);
+    qint64 count = 0;
+    for (const ArchiveEntry &entry : entries)
+        count += entry.read && entry.error.isEmpty();
+    out << IndexMagic << IndexVersion << count;
+    for (const ArchiveEntry &entry : entries) {
+        if (entry.read && entry.error.isEmpty())
+            out << entry.base << entry.size << entry.mtimeNs << qint64(entry.lines) << entry.firstLine << entry.folded;
+    }
+    file.commit();
+}
+
+void ReadFile(ArchiveEntry &entry)
+{
+    entry.read = true;
+    const std::optional<ListEntries> lines = ArchiveIndex::Load(entry.Path(), &entry.error);
+    if (!lines)
+        return;
+    // The list's last entry is the empty one that ends every printout: no line of its own.
+    entry.lines = std::max<qsizetype>(0, lines->size() - 1);
+    lines->ForEach([&entry](QStringView line) {
+        if (entry.firstLine.isEmpty() && !line.trimmed().isEmpty())
+            entry.firstLine = line.trimmed().toString();
+    });
+    entry.folded = ArchiveIndex::Fold(Printout::JoinLines(*lines, QLatin1StringView("\n")));
+}
+
+} // namespace
+
+QString ArchiveEntry::EndingText() const
+{
+    switch (name.ending) {
+    case ArchiveNames::Ending::Complete:
+        return QStringLiteral("vollständig");
+    case ArchiveNames::Ending::CutOff:
+        return QStringLiteral("abgeschnitten");
+    case ArchiveNames::Ending::Incomplete:
+        return QStringLiteral("unvollständig");
+    case ArchiveNames::Ending::Tail:
+        break;
+    }
+    return QStringLiteral("Nachlauf");
+}
+
+bool ArchiveEntry::Holds(const QByteArray &text) const
+{
+    return folded.contains(text);
+}
+
+namespace ArchiveIndex {
+
+QList<ArchiveEntry> Scan(const QByteArray &folder)
+{
+    QHash<QByteArray, ArchiveEntry> found;
+    const std::unique_ptr<DIR, int (*)(DIR *)> listing(::opendir(folder.constData()), &::closedir);
+    while (const dirent *file = listing ? ::readdir(listing.get()) : nullptr) {
+        const QByteArray name(file->d_name);
+        const ArchiveNames::Parsed parsed = ArchiveNames::Parse(QFile::decodeName(name));
+        if (!parsed.valid)
+            continue;
+        const QByteArray base = name.chopped(qstrlen(ArchiveNames::BinSuffix));
+        ArchiveEntry &entry = found[base];
+        entry.base = base;
+        entry.name = parsed;
+        (parsed.text ? entry.textPath : entry.binPath) = folder + '/' + name;
+    }
+    QList<ArchiveEntry> entries = found.values();
+    for (ArchiveEntry &entry : entries) {
+        struct stat file
+        {};
+        if (::stat(entry.Path().constData(), &file) == 0) {
+            entry.size = file.st_size;
+            entry.mtimeNs = qint64(file.st_mtim.tv_sec) * 1'000'000'000 + file.st_mtim.tv_nsec;
+        }
+    }
+    // Newest first; of one reset, its printout before what came ahead of it.
+    std::sort(entries.begin(), entries.end(), [](const ArchiveEntry &a, const ArchiveEntry &b) {
+        const bool aFirst = a.name.ending != ArchiveNames::Ending::Tail;
+        const bool bFirst = b.name.ending != ArchiveNames::Ending::Tail;
+        return std::tie(a.name.began, a.name.number, aFirst, a.base)
+               > std::tie(b.name.began, b.name.number, bFirst, b.base);
+    });
+    return entries;
+}
+
+void Read(QList<ArchiveEntry> &entries, const QByteArray &folder)
+{
+    const QString indexPath = IndexPath(folder);
+    const QHash<QByteArray, Known> known = LoadIndex(indexPath);
+    QList<ArchiveEntry *> unknown;
+    for (ArchiveEntry &entry : entries) {
+        const auto at = known.constFind(entry.base);
+        if (at == known.cend() || at->size != entry.size || at->mtimeNs != entry.mtimeNs) {
+            unknown << &entry;
+            continue;
+        }
+        entry.read = true;
+        entry.lines = at->lines;
+        entry.firstLine = at->firstLine;
+        entry.folded = at->folded;
+    }
+    // In parallel, but leaving a core to the window, which must keep answering.
+    static QThreadPool readers;
+    readers.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 2));
+    if (QThread::idealThreadCount() > 2)
+        QtConcurrent::blockingMap(&readers, unknown, [](ArchiveEntry *entry) { ReadFile(*entry); });
+    else
+        std::for_each(unknown.cbegin(), unknown.cend(), [](ArchiveEntry *entry) { ReadFile(*entry); });
+    if (!unknown.isEmpty() || known.size() != entries.size())
+        SaveIndex(indexPath, entries);
+}
+
+QString IndexPath(const QByteArray &folder)
+{
+    const QByteArray key = QCryptographicHash::hash(ArchiveFiles::AbsolutePath(folder), QCryptographicHash::Sha1);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+           + QStringLiteral("/zelvorin/archiv-%1.index").arg(QString::fromLatin1(key.toHex().left(16)));
+}
+
+QByteArray Fold(const QString &text)
+{
+    return text.toCaseFolded().toUtf8();
+}
+
+std::optional<ListEntries> Load(const QByteArray &path, QString *error)
+{
+    const FileDescriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+    struct stat info
+    {};
+    if (!file.IsOpen() || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        *error = ReadError(file.IsOpen() ? EISDIR : errno);
+        return std::nullopt;
+    }
+    errno = 0;
+    const QByteArray bytes = ArchiveFiles::ReadAll(file.Get());
+    if (errno != 0 && bytes.size() < info.st_size) {
+        *error = ReadError(errno);
+        return std::nullopt;
+    }
+    if (!path.endsWith(ArchiveNames::TextSuffix))
+        return Printout::RenderPrintout(bytes);
+    // A text as the archive writes it: each line followed by CR LF.
+    QStringList lines = QString::fromUtf8(bytes).split(QLatin1StringView(Printout::LineEnd));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    ListEntries entries;
+    for (const QString &line : std::as_const(lines))
+        entries.Append(line);
+    return entries;
+}
+
+QString ReadError(int error)
+{
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("die Datei gibt es nicht mehr");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Leseberechtigung");
+    case EISDIR:
+        return QStringLiteral("ein Ordner, keine Datei");
+    default:
+        return QStringLiteral("Lesefehler");
+    }
+}
+
+} // namespace ArchiveIndex
