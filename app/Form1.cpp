@@ -165,6 +165,7 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     StatusIcon->setAccessibleName(QStringLiteral("Warnung"));
     StatusIcon->hide();
     StatusSave = new QPushButton(QStringLiteral("&Speichern unter …"), page);
+    StatusSave->setObjectName(QStringLiteral("StatusSave"));
     StatusSave->hide();
     List1 = new QListView(page);
     List1->setModel(&m_list);
@@ -237,10 +238,10 @@ void Form1::LayOutControls(QSize room)
             {List1, "List1", {4080, 360, 3495, 7080}},         {Label2, "Label2", {480, 480, 3255, 255}},
             {Label1, "Label1", {480, 840, 3015, 255}},         {Combo1, "Combo1", {600, 1200, 1095, 315}},
             {PortInfo, "PortInfo", {1770, 1200, 1965, 315}},   {Label3, "Label3", {480, 1680, 2655, 375}},
-            {Command1, "Command1", {600, 2040, 3015, 495}},    {StatusLine, "StatusLine", {480, 2610, 3255, 465}},
-            {StatusIcon, "StatusIcon", {480, 2610, 300, 300}}, {StatusSave, "StatusSave", {480, 3075, 1800, 285}},
-            {Label5, "Label5", {480, 3360, 3255, 615}},        {Label6, "Label6", {480, 4080, 3255, 1695}},
-            {Label4, "Label4", {480, 5760, 3255, 1335}},       {Label8, "Label8", {480, 7200, 3375, 255}},
+            {Command1, "Command1", {600, 2040, 3015, 495}},    {StatusLine, "StatusLine", {480, 2610, 3255, 750}},
+            {StatusIcon, "StatusIcon", {480, 2610, 300, 300}}, {Label5, "Label5", {480, 3360, 3255, 615}},
+            {Label6, "Label6", {480, 4080, 3255, 1695}},       {Label4, "Label4", {480, 5760, 3255, 1335}},
+            {Label8, "Label8", {480, 7200, 3375, 255}},
     };
     const QSize design(ClientWidthTwips, ClientHeightTwips);
     for (const auto &[widget, name, box] : controls)
@@ -323,6 +324,11 @@ void Form1::LayOutControls(QSize room)
 
     for (qsizetype i = 0; i < places.size(); ++i)
         controls[i].widget->setGeometry(places[i]);
+    // The way to save a printout the archive did not keep sits at the foot of the status line.
+    const QRect status = StatusLine->geometry();
+    const QSize save = StatusSave->sizeHint();
+    StatusSave->setGeometry(status.x(), status.bottom() + 1 - save.height(), save.width(), save.height());
+    m_statusHeight = status.height();
     const QRect list = List1->geometry();
     m_listMargins = size - QSize(list.x() + list.width(), list.y() + list.height());
     // The instructions run all the way down, so the page is never smaller than
@@ -450,10 +456,9 @@ void Form1::SetStatus(const QString &text, StatusStyle style)
     const bool warning = style == StatusStyle::Warning;
     StatusIcon->setVisible(warning);
     StatusSave->setVisible(warning);
-    StatusLine->setIndent(warning ? StatusIcon->width() + StatusIcon->x() - StatusLine->x() : 0);
-    QFont font = StatusLine->font();
-    font.setBold(warning);
-    StatusLine->setFont(font);
+    // The icon stands left of the warning's first line.
+    StatusLine->setContentsMargins(warning ? StatusIcon->geometry().right() + 1 - StatusLine->x() : 0, 0, 0, 0);
+    StatusLine->resize(StatusLine->width(), warning ? StatusSave->y() - StatusLine->y() : m_statusHeight);
     StatusLine->setText(text);
     StatusLine->setToolTip(text); // a long one is cut off at the label's edge
 }

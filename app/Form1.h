@@ -133,6 +133,7 @@ private:
     QListView *List1;
     QWidget *m_page = nullptr; // what the window's scroll area shows: all the controls
     QSize m_listMargins;       // from the list's bottom right corner to the page's
+    int m_statusHeight = 0;    // of the status line but for a warning, which shares its room
     QTimer Timer1{this};
     DeviceSerialPort MSComm1;
     MainWindowState m_state;

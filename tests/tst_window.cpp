@@ -377,7 +377,6 @@ private slots:
         QCOMPARE(window.form.StatusText(), "Ausdruck nicht gespeichert: " + dir.filePath("file/Ausdrucke")
                                                    + ": der Ordner lässt sich nicht anlegen");
         QVERIFY(Control<QLabel>(window.form, "StatusIcon")->isVisible());
-        QVERIFY(Control<QLabel>(window.form, "StatusLine")->font().bold());
         QCOMPARE(ToStrings(window.form.Entries()).last(),
                  "*** Ausdruck nicht gespeichert: Ausdrucke: der Ordner lässt sich nicht anlegen");
         window.WhenDialog([&](QDialog *dialog) {
