@@ -9,7 +9,6 @@
 #include <QClipboard>
 #include <QFile>
 #include <QFontDatabase>
-#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -46,7 +45,7 @@ PrintoutDocument DocumentOf(const ArchiveEntry &entry, ListEntries lines)
 } // namespace
 
 ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent)
     , m_folder(std::move(folder))
     , m_search(new QLineEdit(this))
     , m_status(new QLabel(this))
@@ -56,6 +55,7 @@ ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
     , m_comparisonView(new QTableView(m_shown))
 {
     setWindowTitle(QStringLiteral("Frühere Ausdrucke – Zelvorin"));
+    setAttribute(Qt::WA_QuitOnClose, false); // closing the main window ends the program, this one with it
     m_search->setObjectName(QStringLiteral("Search"));
     m_search->setPlaceholderText(QStringLiteral("Suchen (Strg+F): Automatennummer, Produkt …"));
     m_search->setAccessibleName(QStringLiteral("Suchen"));
@@ -67,7 +67,6 @@ ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
     m_table->setModel(&m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + RowPadding);
     m_table->horizontalHeader()->setStretchLastSection(true);
@@ -213,9 +212,11 @@ void ArchiveView::Search()
             this,
             [entries = m_model.Entries(), wanted = ArchiveIndex::Fold(text)] {
                 QList<qsizetype> rows;
-                for (qsizetype row = 0; row < entries.size(); ++row) {
-                    if (entries[row].Holds(wanted))
+                qsizetype row = 0;
+                for (const ArchiveEntry &entry : entries) {
+                    if (entry.Holds(wanted))
                         rows << row;
+                    ++row;
                 }
                 return rows;
             },
@@ -260,12 +261,13 @@ void ArchiveView::SayCount()
 
 void ArchiveView::ShowSelected()
 {
-    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
     m_document.reset();
     UpdateActions();
     if (rows.size() == 1)
         ShowPrintout(m_model.At(rows[0].row()));
-    else if (rows.size() == 2)
+    else if (rows.size() == 2) // the older on the left, as the newest stands first
         ShowComparison(m_model.At(rows[1].row()), m_model.At(rows[0].row()));
 }
 

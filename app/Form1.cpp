@@ -19,7 +19,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -352,10 +351,7 @@ void Form1::showEvent(QShowEvent *event)
     const QSize room = available.size() - frame;
     if (width() <= room.width() && height() <= room.height())
         return;
-    // Scrolled down, the page loses the scroll bar's width: the window takes
-    // it, where the screen has it, rather than scroll across too.
-    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(QSize(width() + (height() > room.height() ? bar : 0), height()).boundedTo(room));
+    resize(size().boundedTo(room));
     move(available.topLeft());
 }
 
@@ -402,7 +398,7 @@ void Form1::UpdateActions()
 void Form1::ShowArchive()
 {
     if (!m_archiveView)
-        m_archiveView = new ArchiveView(m_archive.FolderPath(), this);
+        m_archiveView = std::make_unique<ArchiveView>(m_archive.FolderPath());
     m_archiveView->SetResetRunning(m_resetRunning);
     m_archiveView->show();
     m_archiveView->raise();
@@ -600,7 +596,7 @@ void Form1::SetButtonEnabled(bool enabled)
     Command1->setEnabled(true);
     // Disabling the button pushed the focus on; give it back unless the user
     // has put it somewhere since, so that Space starts the next try.
-    if (m_focusAfterDisable != nullptr && focusWidget() == m_focusAfterDisable)
+    if (focusWidget() == m_focusAfterDisable)
         Command1->setFocus();
     m_focusAfterDisable = nullptr;
 }
@@ -638,22 +634,17 @@ void Form1::CopyPrintout(int keyCode)
         return;
     // Put together off the window's thread: a list at the size bound takes a
     // while, and the window keeps answering meanwhile.
-    auto *copying = new QFutureWatcher<Printout::Copy>(this);
-    connect(copying, &QFutureWatcherBase::finished, this, [this, copying] {
-        copying->deleteLater();
-        const Printout::Copy copy = copying->result();
+    QtConcurrent::run(&Printout::ClipboardText, Entries()).then(this, [this](const Printout::Copy &copy) {
         // Blank lines alone would only destroy what the user copied before.
         if (!copy.hasText) {
             SetStatus(QStringLiteral(
                     "Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie war"));
             return;
         }
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        clipboard->setText(copy.text, QClipboard::Clipboard);
+        QGuiApplication::clipboard()->setText(copy.text, QClipboard::Clipboard);
         SetStatus(copy.lines == 1 ? QStringLiteral("Ausdruck kopiert: 1 Zeile")
                                   : QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
     });
-    copying->setFuture(QtConcurrent::run(&Printout::ClipboardText, Entries()));
 }
 
 void Form1::PumpEvents(PumpMode mode)

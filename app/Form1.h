@@ -57,7 +57,7 @@ public:
     QSizeF LayoutScale() const { return m_scale; }
     const ListEntries &Entries() const { return m_list.Entries(); }
     QMenu *ListMenu() const { return m_listMenu; }
-    ArchiveView *ArchiveWindow() const { return m_archiveView; }
+    ArchiveView *ArchiveWindow() const { return m_archiveView.get(); }
     QString StatusText() const;
     // Whoever listens to the window's resets; more may join.
     ResetListeners &Listeners() { return m_listeners; }
@@ -146,7 +146,7 @@ private:
     QAction *m_copyAction = nullptr;
     QAction *m_folderAction = nullptr;
     QAction *m_archiveAction = nullptr;
-    ArchiveView *m_archiveView = nullptr;
+    std::unique_ptr<ArchiveView> m_archiveView; // a window of its own
     bool m_resetRunning = false;
     bool m_fitted = false; // into the screen, once, when first shown
     QSizeF m_scale{1.0, 1.0};

@@ -106,11 +106,18 @@ void PrintoutActions::SaveAsPdf(const PrintoutDocument &document)
                                     QStringLiteral("PDF-Dateien (*.pdf)"));
     if (path.isEmpty())
         return;
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setTitle(document.Header());
-    if (Printout::PrintPages(writer, document.lines, document.Header()) > 0)
+    // Through a file that says whether it reached the disk: a PDF writer alone
+    // reports pages it could not write as printed.
+    QSaveFile file(path);
+    bool saved = file.open(QIODevice::WriteOnly);
+    if (saved) {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setTitle(document.Header());
+        saved = Printout::PrintPages(writer, document.lines, document.Header()) > 0;
+    }
+    if (saved && file.commit())
         emit Said(QStringLiteral("Gespeichert: %1").arg(path));
     else
-        emit Said(QStringLiteral("Nicht gespeichert: %1").arg(path));
+        emit Said(QStringLiteral("Nicht gespeichert: %1: %2").arg(path, file.errorString()));
 }

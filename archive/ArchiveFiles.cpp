@@ -83,10 +83,10 @@ int CreateLocked(const QByteArray &path, FileDescriptor &file)
             file = std::move(unnamed);
         return error;
     }
-    if (errno != EOPNOTSUPP && errno != EISDIR)
-        return errno;
-    // Named at once where unnamed files are not to be had, and locked right
-    // after: a start that finds it in between sees an empty file and leaves it.
+    // Named at once where unnamed files are not to be had (or did not work,
+    // which tells its error the same way), and locked right after. A start
+    // that finds it in between takes it for an empty leftover: the reset then
+    // writes its bytes afresh when it keeps them.
     FileDescriptor named(::open(path.constData(), O_CREAT | O_EXCL | O_RDWR | O_APPEND | O_CLOEXEC, NewFileMode));
     if (!named.IsOpen())
         return errno;

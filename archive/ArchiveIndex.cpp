@@ -202,9 +202,8 @@ std::optional<ListEntries> Load(const QByteArray &path, QString *error)
         *error = ReadError(file.IsOpen() ? EISDIR : errno);
         return std::nullopt;
     }
-    errno = 0;
     const QByteArray bytes = ArchiveFiles::ReadAll(file.Get());
-    if (errno != 0 && bytes.size() < info.st_size) {
+    if (bytes.size() < info.st_size) {
         *error = ReadError(errno);
         return std::nullopt;
     }

@@ -67,14 +67,7 @@ int Journal::Open(const QByteArray &archiveFolder, const QByteArray &stem, const
 
 QByteArray Journal::Bytes() const
 {
-    struct stat file
-    {};
-    if (::fstat(m_file.Get(), &file) != 0 || file.st_size < m_dataAt)
-        return QByteArray();
-    QByteArray bytes(file.st_size - m_dataAt, Qt::Uninitialized);
-    const ssize_t got = ::pread(m_file.Get(), bytes.data(), bytes.size(), m_dataAt);
-    bytes.truncate(std::max<ssize_t>(0, got));
-    return bytes;
+    return ArchiveFiles::ReadAll(m_file.Get()).mid(m_dataAt);
 }
 
 int Journal::Append(QByteArrayView bytes)

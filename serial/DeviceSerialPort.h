@@ -27,7 +27,7 @@ public:
     bool Write(const QByteArray &bytes) override;
     bool Read(QByteArray &into) override;
     bool InputWaiting() const override;
-    int Descriptor() const override { return Usable() ? static_cast<int>(m_port.handle()) : -1; }
+    int Descriptor() const override { return static_cast<int>(m_port.handle()); }
     OpenError LastOpenError() const override { return m_openError; }
 
     const PortDirectory &Directory() const { return m_directory; }

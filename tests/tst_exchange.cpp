@@ -18,6 +18,7 @@
 #include "reset/ResetProgress.h"
 #include "serial/DeviceSerialPort.h"
 #include "serial/LineSettings.h"
+#include "serial/PortDiagnostics.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdarg>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -87,8 +89,10 @@ QStringList Files(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
-// Some file systems (network shares, among others) cannot rename without replacing.
+// Some file systems (network shares, among others) cannot rename without
+// replacing, some have no unnamed files.
 bool renameCanRefuseToReplace = true;
+bool unnamedFiles = true;
 // Writes that begin with this fail, as on a full disk: "some" of the working
 // file, or a text whose first line is "FAILTEXT".
 constexpr char Failing[] = "some";
@@ -109,6 +113,16 @@ extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const c
         return errno = EINVAL, -1;
     return reinterpret_cast<decltype(&renameat2)>(::dlsym(RTLD_NEXT, "renameat2"))(fromFolder, from, toFolder, to,
                                                                                    flags);
+}
+extern "C" int open(const char *path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(rest, mode_t) : 0;
+    va_end(rest);
+    if ((flags & O_TMPFILE) == O_TMPFILE && !unnamedFiles)
+        return errno = EOPNOTSUPP, -1;
+    return reinterpret_cast<int (*)(const char *, int, ...)>(::dlsym(RTLD_NEXT, "open"))(path, flags, mode);
 }
 extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
 {
@@ -463,14 +477,21 @@ private slots:
     void namesNeverCollide_data()
     {
         QTest::addColumn<bool>("refuseToReplace");
-        QTest::newRow("renames that refuse to replace") << true;
-        QTest::newRow("a file system without them: hard links") << false;
+        QTest::addColumn<bool>("unnamed");
+        QTest::newRow("renames that refuse to replace, unnamed files") << true << true;
+        QTest::newRow("a file system without either: hard links, files named at once") << false << false;
     }
     void namesNeverCollide()
     {
         QFETCH(bool, refuseToReplace);
+        QFETCH(bool, unnamed);
         renameCanRefuseToReplace = refuseToReplace;
-        const auto restore = qScopeGuard([] { renameCanRefuseToReplace = true; });
+        unnamedFiles = unnamed;
+        const mode_t umask = ::umask(077); // a technician who keeps their files private
+        const auto restore = qScopeGuard([umask] {
+            renameCanRefuseToReplace = unnamedFiles = true;
+            ::umask(umask);
+        });
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path()) + "/\xff"; // not UTF-8, and made by the archive
         const auto cleanUp = qScopeGuard([&] { std::filesystem::remove_all(folder.constData()); });
@@ -481,6 +502,12 @@ private slots:
         QCOMPARE(second.Keep("two", Ending::Complete, "2").binPath, folder + "/S.bin");
         QCOMPARE(first.Keep("one", Ending::Complete, "1").binPath, folder + "/S_2.bin");
         QCOMPARE(Contents(folder + "/S_2.txt"), "1");
+        for (const char *name : {"/S_2.bin", "/S_2.txt"}) { // as the umask has it
+            struct stat file
+            {};
+            QCOMPARE(::stat((folder + name).constData(), &file), 0);
+            QCOMPARE(file.st_mode & 0777, 0600u);
+        }
     }
 
     // What a run ended during a reset left behind, kept by the next start:
@@ -572,6 +599,8 @@ private slots:
         QTest::addColumn<QString>("part");
         QTest::newRow("COM1") << "COM1"
                               << "COM1";
+        QTest::newRow("every letter, digit, dash, underscore and dot as it is") << "/tmp/azAZ09-_."
+                                                                                << "azAZ09-_.";
         QTest::newRow("a device under /dev by its path there") << "/dev/pts/3"
                                                                << "pts_3";
         QTest::newRow("colons of a by-path link") << "/dev/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0"
@@ -660,22 +689,6 @@ private slots:
         QCOMPARE(entries[1].lines, 29);
     }
 
-    void newFilesFollowTheUmask()
-    {
-        QTemporaryDir dir;
-        const mode_t before = ::umask(077);
-        const auto restore = qScopeGuard([before] { ::umask(before); });
-        Recording run{.folder = QFile::encodeName(dir.path()), .stem = "P", .token = ArchiveNames::NewToken()};
-        run.StartWorking();
-        const Recording::Kept kept = run.Keep("bytes", Ending::Complete, "text");
-        for (const QByteArray &path : {kept.binPath, kept.textPath}) {
-            struct stat file
-            {};
-            QCOMPARE(::stat(path.constData(), &file), 0);
-            QCOMPARE(file.st_mode & 0777, 0600u);
-        }
-    }
-
     void portDirectory_data()
     {
         QTest::addColumn<QList<PortDevice>>("system");
@@ -721,6 +734,36 @@ private slots:
         QCOMPARE(PortDirectory::SystemDescription("FT232R USB UART", "FTDI"), "FT232R USB UART, FTDI");
         QCOMPARE(PortDirectory::SystemDescription("ACM", "ACM"), "ACM");
         QCOMPARE(PortDirectory::SystemDescription("", "Prolific"), "Prolific");
+    }
+
+    // What to do when the user may not open a device.
+    void permissionAdvice_data()
+    {
+        QTest::addColumn<DeviceAccess>("access");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("only its owner may: who, and a udev rule")
+                << DeviceAccess{"root", "root", 0600}
+                << "keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). Eine "
+                   "udev-Regel kann das Gerät einer Gruppe wie dialout geben; ein Beispiel steht in der README.";
+        QTest::newRow("its group may, run it too: join it")
+                << DeviceAccess{"root", "dialout", 0770}
+                << "keine Berechtigung. Lesen und schreiben dürfen die Mitglieder der Gruppe dialout; beitreten mit "
+                   "»sudo usermod -aG dialout $USER«, danach ab- und wieder anmelden.";
+        QTest::newRow("never advise joining sudo")
+                << DeviceAccess{"root", "sudo", 0660}
+                << "keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root und die Gruppe sudo "
+                   "(Rechte 0660). Eine udev-Regel kann das Gerät einer Gruppe wie dialout geben; ein Beispiel steht "
+                   "in der README.";
+        QTest::newRow("nobody but root") << DeviceAccess{"uucp", "uucp", 0400}
+                                         << "keine Berechtigung. Lesen und schreiben dürfen nur root (Rechte 0400). "
+                                            "Eine udev-Regel kann das Gerät einer Gruppe wie dialout geben; ein "
+                                            "Beispiel steht in der README.";
+    }
+    void permissionAdvice()
+    {
+        QFETCH(DeviceAccess, access);
+        QFETCH(QString, said);
+        QCOMPARE(PermissionAdvice(access), said);
     }
 
     void rawBytesBothWaysAndFailuresChangeNothing()

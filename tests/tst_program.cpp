@@ -6,6 +6,7 @@
 
 #include "Harness.h"
 
+#include "archive/FileDescriptor.h"
 #include "printout/PrintoutRenderer.h"
 #include "reset/ResetProtocol.h"
 #include "serial/DeviceSerialPort.h"
@@ -102,10 +103,18 @@ struct Reset
 
 struct PortCase
 {
-    QString device; // what COM1 names, made afresh
-    QString access; // "uid:gid mode" for a device an ordinary user then looks at
-    QString hold;   // how the test holds the device meanwhile
-    QString said;   // in the line for COM1; %1 is the terminal's number
+    enum class Device {
+        Pty,      // a pseudo-terminal, by its path
+        UnderDev, // the same, by its name under /dev
+        File,     // a plain file
+        LongLink, // a link 4000 bytes long to the pseudo-terminal
+        DeepFile, // a file 300 bytes deep
+    };
+    enum class Hold { Nobody, Zelvorin, Exclusively };
+    Device device = Device::Pty;
+    Hold hold = Hold::Nobody;
+    uint mode = 0; // the pseudo-terminal's, owned by root, for an ordinary user to look at; 0: as it is
+    QString said;  // in the line for COM1; "%1" is the terminal's number
 };
 
 } // namespace
@@ -420,72 +429,69 @@ private slots:
 
     void portsListedWithTheTruth_data()
     {
+        using Device = PortCase::Device;
         QTest::addColumn<PortCase>("row");
         QTest::newRow("a plain file: the system's words")
-                << PortCase{"file", "", "", ": Inappropriate ioctl for device"};
+                << PortCase{.device = Device::File, .said = ": Inappropriate ioctl for device"};
         QTest::newRow("a link 4000 bytes long: opened by the path it leads to")
-                << PortCase{"link 4000", "", "", ": lässt sich öffnen"};
+                << PortCase{.device = Device::LongLink, .said = ": lässt sich öffnen"};
         QTest::newRow("a file 300 bytes deep: the true reason")
-                << PortCase{"file 300", "", "", "der Pfad des Geräts ist zu lang"};
-        QTest::newRow("held by another Zelvorin") << PortCase{"pty", "", "port", ": belegt, ein anderes Programm"};
-        QTest::newRow("held in exclusive mode")
-                << PortCase{"pty", "0:0 0666", "TIOCEXCL", ": belegt, ein anderes Programm"};
-        QTest::newRow("only its owner may: who, and a udev rule")
-                << PortCase{"pty", "0:0 0600", "",
-                            ": keine Berechtigung. Lesen und schreiben dürfen nur der Eigentümer root (Rechte 0600). "
-                            "Eine udev-Regel"};
-        QTest::newRow("its group may: join it")
-                << PortCase{"pty", "0:20 0660", "", "»sudo usermod -aG dialout $USER«, danach ab- und"};
-        QTest::newRow("its group may, and run it too")
-                << PortCase{"pty", "0:20 0770", "", "»sudo usermod -aG dialout $USER«"};
-        QTest::newRow("never advise joining sudo")
-                << PortCase{"pty", "0:27 0660", "", "nur der Eigentümer root und die Gruppe sudo"};
-        QTest::newRow("named relative to /dev: the path it opens, diagnosed") << PortCase{
-                "pts", "0:0 0600", "", "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung."};
+                << PortCase{.device = Device::DeepFile, .said = "der Pfad des Geräts ist zu lang"};
+        QTest::newRow("held by another Zelvorin")
+                << PortCase{.hold = PortCase::Hold::Zelvorin, .said = ": belegt, ein anderes Programm"};
+        QTest::newRow("held in exclusive mode") << PortCase{
+                .hold = PortCase::Hold::Exclusively, .mode = 0666, .said = ": belegt, ein anderes Programm"};
+        QTest::newRow("not to be opened by the user, named under /dev: the path it opens, and why")
+                << PortCase{.device = Device::UnderDev,
+                            .mode = 0600,
+                            .said = "COM1: /dev/pts/%1 (festgelegt durch ZELVORIN_COM1): keine Berechtigung. Lesen "
+                                    "und schreiben dürfen nur der Eigentümer root (Rechte 0600)."};
     }
     void portsListedWithTheTruth()
     {
         QFETCH(PortCase, row);
-        if (!row.access.isEmpty() && (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty()))
+        using Device = PortCase::Device;
+        if (row.mode != 0 && (::geteuid() != 0 || QStandardPaths::findExecutable("setpriv").isEmpty()))
             QSKIP("needs root and setpriv, to hand a device to an ordinary user");
         Pty pty(true);
         QTemporaryDir dir;
-        const QByteArray folder = QFile::encodeName(dir.path());
-        QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
-        QByteArray path = row.device == "pty"   ? pty.SlavePath()
-                          : row.device == "pts" ? pty.SlavePath().mid(5)
-                                                : folder + '/' + row.device.toLatin1();
-        if (row.device.contains(' ')) { // a link or a file this long, in folders as deep as it takes
-            const qsizetype length = row.device.section(' ', 1).toLongLong();
-            for (path = folder; length - path.size() - 1 > 200;)
-                ::mkdir((path += '/' + QByteArray(100, 'd')).constData(), 0700);
-            path += '/' + QByteArray(length - path.size() - 1, 'l');
-            QVERIFY(row.device.startsWith("link") ? ::symlink(pty.SlavePath().constData(), path.constData()) == 0
-                                                  : QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly));
-        }
         const QByteArray device = pty.SlavePath();
-        QVERIFY(row.access.isEmpty()
-                || (::chown(device.constData(), 0, row.access.section(' ', 0, 0).section(':', 1).toUInt()) == 0
-                    && ::chmod(device.constData(), row.access.section(' ', 1).toUInt(nullptr, 8)) == 0));
-        const int holder = ::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        QVERIFY(row.hold != "TIOCEXCL" || ::ioctl(holder, TIOCEXCL) == 0);
+        QByteArray path = row.device == Device::UnderDev ? device.mid(5) : device;
+        if (row.device == Device::File || row.device == Device::LongLink || row.device == Device::DeepFile) {
+            // In folders as deep as it takes.
+            const qsizetype length = row.device == Device::LongLink ? 4000 : row.device == Device::DeepFile ? 300 : 0;
+            for (path = QFile::encodeName(dir.path()); length - path.size() - 1 > 200;)
+                ::mkdir((path += '/' + QByteArray(100, 'd')).constData(), 0700);
+            path += '/' + QByteArray(std::max<qsizetype>(1, length - path.size() - 1), 'l');
+            if (row.device == Device::LongLink)
+                QCOMPARE(::symlink(device.constData(), path.constData()), 0);
+            else
+                QVERIFY(QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly));
+        }
+        if (row.mode != 0) {
+            QCOMPARE(::chown(device.constData(), 0, 0), 0);
+            QCOMPARE(::chmod(device.constData(), row.mode), 0);
+        }
+        const FileDescriptor holder(::open(device.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+        if (row.hold == PortCase::Hold::Exclusively)
+            QCOMPARE(::ioctl(holder.Get(), TIOCEXCL), 0);
         DeviceSerialPort ours(PtyDirectory({{1, device}}));
-        QVERIFY(row.hold != "port" || (ours.SetPortNumber(1) && ours.Open()));
+        if (row.hold == PortCase::Hold::Zelvorin) {
+            QVERIFY(ours.SetPortNumber(1));
+            QVERIFY(ours.Open());
+        }
 
         Program program;
-        if (row.access.isEmpty())
+        if (row.mode == 0)
             program.Start({"--ports"}, path, dir.path());
         else // as an ordinary user, from where one may run it
             program.Start(
                     {"--reuid=65534", "--regid=65534", "--clear-groups", m_forAnyone.filePath("zelvorin"), "--ports"},
                     path, dir.path(), "setpriv");
         QCOMPARE(program.Wait(), 0);
-        ::close(holder);
         const QString line = QString::fromUtf8(program.out).section('\n', 0, 0);
-        QVERIFY2(line.startsWith("COM1: ")
-                         && line.contains(row.said.replace("%1", QString::fromLatin1(device).section('/', -1))),
-                 qPrintable(line));
-        QVERIFY2(!line.contains("-aG root") && !line.contains("-aG sudo"), qPrintable(line));
+        QVERIFY2(line.startsWith("COM1: "), qPrintable(line));
+        QVERIFY2(line.contains(row.said.replace("%1", QString::fromLatin1(device).section('/', -1))), qPrintable(line));
     }
 
 private:

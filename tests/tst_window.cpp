@@ -116,7 +116,7 @@ struct Copying
 {
     int key;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-    QStringList printout; // the machine's lines, after a status line and a blank one
+    QStringList printout; // the machine's lines, between status lines, after a blank one
     QString copied;       // null: the clipboard keeps what it had
     QString said;         // in the status line
 };
@@ -165,6 +165,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
         QCOMPARE_LT(form.LayoutScale().height(), Form1::MaxLayoutScale); // the least that fits, not the cap
+        QVERIFY(!Control<QLabel>(form, "StatusIcon")->isVisible());      // no warning, no sign of one
         for (const QLabel *label : form.findChildren<QLabel *>()) {      // wrapped, and whole
             if (!label->wordWrap() || label->objectName() == u"StatusLine")
                 continue;
@@ -203,36 +204,28 @@ private slots:
         }
     }
 
-    // What a screen reader reads, and the port's device in view for the keyboard too.
-    void namesForScreenReaders()
-    {
-        Window window({});
-        const auto name = [&window](const char *control) {
-            return QAccessible::queryAccessibleInterface(Control<QWidget>(window.form, control))
-                    ->text(QAccessible::Name);
-        };
-        // The port field by the label beside it, as screen readers on Linux name a field.
-        const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(window.form, "Combo1"))
-                                    ->relations(QAccessible::Label);
-        QCOMPARE(labels.size(), 1);
-        QCOMPARE(labels.first().first->text(QAccessible::Name), "Schnittstelle");
-        QCOMPARE(name("List1"), "Ausdruck");
-        QCOMPARE(name("Command1"), "Rückstellen");
-        QCOMPARE(name("StatusLine"), "Status");
-        const QString device = window.machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1";
-        QCOMPARE(Control<QLabel>(window.form, "PortInfo")->toolTip(), device);
-        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QWidget>(window.form, "Combo1"))
-                         ->text(QAccessible::Description),
-                 device);
-        Control<QComboBox>(window.form, "Combo1")->setCurrentText("COM2");
-        QCOMPARE(Control<QLabel>(window.form, "PortInfo")->text(), "kein Gerät");
-    }
-
     void wholeResetOnPseudoTerminal()
     {
         Window window({.answerAtPoll = 2, .pieceIntervalMs = 60});
         Form1 &form = window.form;
         QVERIFY(QTest::qWaitForWindowActive(&form));
+        // What a screen reader reads, and the port's device in view for the keyboard too.
+        const auto name = [&form](const char *control) {
+            return QAccessible::queryAccessibleInterface(Control<QWidget>(form, control))->text(QAccessible::Name);
+        };
+        QCOMPARE(name("List1"), "Ausdruck");
+        QCOMPARE(name("Command1"), "Rückstellen");
+        QCOMPARE(name("StatusLine"), "Status");
+        // The port field by the label beside it, as screen readers on Linux name a field.
+        const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(form, "Combo1"))
+                                    ->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->text(QAccessible::Name), "Schnittstelle");
+        const QString device = window.machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1";
+        QCOMPARE(Control<QLabel>(form, "PortInfo")->toolTip(), device);
+        QCOMPARE(
+                QAccessible::queryAccessibleInterface(Control<QWidget>(form, "Combo1"))->text(QAccessible::Description),
+                device);
         auto *button = Control<QPushButton>(form, "Command1");
         DeviceSerialPort other(PtyDirectory({{1, QFile::encodeName(window.machine.SlavePath())}}));
         QVERIFY(other.SetPortNumber(1)); // the window looked at the port, and let it go
@@ -244,6 +237,7 @@ private slots:
         combo->clearEditText();
         QTest::keyClicks(combo, "COM");
         QCOMPARE(combo->currentText(), QStringLiteral("COM"));
+        QCOMPARE(Control<QLabel>(form, "PortInfo")->text(), "kein Gerät");
         QTest::keyClick(combo, Qt::Key_1);
         QTest::keyClick(combo, Qt::Key_Return); // taken, not added to the list
         QCOMPARE(combo->count(), 1);
@@ -420,8 +414,9 @@ private slots:
         form.AppendStatusLine("*** Sende 22");
         form.AppendBlankLine();
         form.AppendPrintout(printout);
+        form.AppendStatusLine("*** FEHLER:");
         auto *list = Control<QListView>(form, "List1");
-        QTRY_COMPARE(list->model()->rowCount(), 2 + row.printout.size());
+        QTRY_COMPARE(list->model()->rowCount(), 3 + row.printout.size());
         list->setCurrentIndex(list->model()->index(1, 0));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         QTest::keyPress(list, Qt::Key(row.key), row.modifiers);
@@ -443,7 +438,10 @@ private slots:
         const auto keep = [&archive](const QString &name, int machine, int sum) {
             QFile file(archive.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QStringLiteral("VDAI!Automat Nr. %1\nSumme %2\nEnde\n\x16").arg(machine).arg(sum).toLatin1());
+            file.write(QStringLiteral("VDAI!Automat Nr. %1\nSumme %2\nEnde\nDanke\n\x16")
+                               .arg(machine)
+                               .arg(sum)
+                               .toLatin1());
         };
         keep("2026-12-05_10-00-00_COM1.bin", 1, 10);
         keep("2026-12-06_10-00-00_COM2.bin", 2, 20);
@@ -455,6 +453,7 @@ private slots:
         ArchiveView *view = form.ArchiveWindow();
         QVERIFY(QTest::qWaitForWindowActive(view));
         auto *table = view->findChild<QTableView *>("Printouts");
+        QCOMPARE(view->focusWidget(), table); // Up and Down work at once
         QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
         const auto cell = [table](int row, int column) { return table->model()->index(row, column).data().toString(); };
         QCOMPARE(cell(0, ArchiveModel::Time), "07.12.2026 10:00:00"); // newest first
@@ -463,10 +462,10 @@ private slots:
 
         // The newest shown as the list would show it, and copied as the key C copies it.
         auto *printout = view->findChild<QListView *>("Printout");
-        QTRY_VERIFY(printout->model() && printout->model()->rowCount() == 4);
+        QTRY_VERIFY(printout->model() && printout->model()->rowCount() == 5);
         QCOMPARE(printout->model()->index(1, 0).data().toString(), "Summe 15");
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), "Automat Nr. 1\r\nSumme 15\r\nEnde\r\n\r\n");
+        QCOMPARE(QGuiApplication::clipboard()->text(), "Automat Nr. 1\r\nSumme 15\r\nEnde\r\nDanke\r\n\r\n");
 
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(view->focusWidget(), "NR. 2");
@@ -475,9 +474,14 @@ private slots:
         QTest::keyClick(view->focusWidget(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
         QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
+        // Back in the main window, Ctrl+O brings the view to the front again, its list at the keys.
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(QTest::qWaitForWindowActive(view));
         table->setFocus();
         // Two: side by side, what differs marked.
-        table->selectRow(1);
+        QTest::keyClick(table, Qt::Key_Down);
         QTest::keyClick(table, Qt::Key_Down, Qt::ShiftModifier);
         auto *comparison = view->findChild<QTableView *>("Comparison");
         QTRY_VERIFY(comparison->isVisible());
