@@ -12,13 +12,23 @@
 #include "tools/Pty.h"
 #include "tools/SimulatedMachine.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStringList>
 
 #include <climits>
+#include <csignal>
 #include <map>
 #include <numeric>
 #include <optional>
+#include <sys/prctl.h>
+
+// A program a test starts dies with the test, also when the test is killed
+// for taking too long.
+inline void DiesWithTest(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
 
 inline QStringList ToStrings(const ListEntries &entries)
 {

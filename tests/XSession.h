@@ -5,6 +5,8 @@
 // machine on COM1, driven the way a person drives it: keys through xdotool.
 // Its user defines ZELVORIN_APP_PATH and ZELVORIN_MACHINE_PATH and links Qt Test.
 
+#include "tests/Harness.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -32,6 +34,8 @@ public:
     // the program, and gives its window the focus.
     bool Start(const QStringList &machineArguments)
     {
+        for (QProcess *process : {&m_app, &m_machine, &m_server})
+            DiesWithTest(*process);
         // Xvfb picks a free display and names it once it takes clients.
         // -noreset: else it starts over whenever its last client leaves, and
         // refuses the program for that moment.

@@ -50,6 +50,7 @@ struct Program
         for (int number = 1; number <= 9; ++number)
             qputenv(PortDirectory::EnvironmentName(number).toLatin1().constData(), number == 1 ? com1 : QByteArray());
         qputenv("ZELVORIN_ARCHIVE", QFile::encodeName(archive));
+        DiesWithTest(process);
         process.start(program, arguments);
     }
     // The exit status, or -1 when a signal ended it. Waits in the event
