@@ -24,17 +24,16 @@
 
 namespace {
 
-// Runs `work` off the window's thread, and `then` with its result on it, unless the view is gone.
+// Runs `work` off the window's thread, and `then` with its result on it,
+// unless the view is gone or has asked for something newer meanwhile.
 template<typename Work, typename Then>
-void InBackground(QObject *context, Work work, Then then)
+void InBackground(QObject *context, int &latest, Work work, Then then)
 {
-    using Result = decltype(work());
-    auto *watcher = new QFutureWatcher<Result>(context);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [watcher, then] {
-        watcher->deleteLater();
-        then(watcher->result());
-    });
-    watcher->setFuture(QtConcurrent::run(std::move(work)));
+    QtConcurrent::run(std::move(work))
+            .then(context, [&latest, asked = ++latest, then = std::move(then)](decltype(work()) result) {
+                if (asked == latest)
+                    then(std::move(result));
+            });
 }
 
 PrintoutDocument DocumentOf(const ArchiveEntry &entry, ListEntries lines)
@@ -171,23 +170,18 @@ void ArchiveView::UpdateActions()
 void ArchiveView::Reload()
 {
     // Names first, which are quick, then what the files hold.
-    const int generation = ++m_generation;
     if (m_model.Entries().isEmpty())
         m_status->setText(QStringLiteral("Lese das Archiv …"));
     InBackground(
-            this, [folder = m_folder] { return ArchiveIndex::Scan(folder); },
-            [this, generation](QList<ArchiveEntry> entries) {
-                if (generation != m_generation)
-                    return;
+            this, m_listAsked, [folder = m_folder] { return ArchiveIndex::Scan(folder); },
+            [this](QList<ArchiveEntry> entries) {
                 InBackground(
-                        this,
+                        this, m_listAsked,
                         [folder = m_folder, entries]() mutable {
                             ArchiveIndex::Read(entries, folder);
                             return entries;
                         },
-                        [this, generation](QList<ArchiveEntry> read) {
-                            if (generation != m_generation)
-                                return;
+                        [this](QList<ArchiveEntry> read) {
                             m_read = true;
                             KeepChoice([&] { m_model.SetEntries(std::move(read)); });
                             Search();
@@ -203,13 +197,13 @@ void ArchiveView::Search()
         return; // once what the files hold is known
     const QString text = m_search->text();
     if (text.isEmpty()) {
+        ++m_listAsked; // a search still running is answered too late
         KeepChoice([&] { m_model.ShowOnly(std::nullopt); });
         SayCount();
         return;
     }
-    const int generation = ++m_generation;
     InBackground(
-            this,
+            this, m_listAsked,
             [entries = m_model.Entries(), wanted = ArchiveIndex::Fold(text)] {
                 QList<qsizetype> rows;
                 qsizetype row = 0;
@@ -220,9 +214,7 @@ void ArchiveView::Search()
                 }
                 return rows;
             },
-            [this, generation](QList<qsizetype> rows) {
-                if (generation != m_generation)
-                    return;
+            [this](QList<qsizetype> rows) {
                 KeepChoice([&] { m_model.ShowOnly(std::move(rows)); });
                 SayCount();
             });
@@ -273,16 +265,13 @@ void ArchiveView::ShowSelected()
 
 void ArchiveView::ShowPrintout(const ArchiveEntry &entry)
 {
-    const int generation = ++m_generation;
     InBackground(
-            this,
+            this, m_shownAsked,
             [path = entry.Path()] {
                 QString why;
                 return std::pair(ArchiveIndex::Load(path, &why), why);
             },
-            [this, generation, entry](const std::pair<std::optional<ListEntries>, QString> &loaded) {
-                if (generation != m_generation)
-                    return;
+            [this, entry](const std::pair<std::optional<ListEntries>, QString> &loaded) {
                 auto *printout = new ListModel(this);
                 if (loaded.first) {
                     printout->Append(*loaded.first);
@@ -299,18 +288,15 @@ void ArchiveView::ShowPrintout(const ArchiveEntry &entry)
 
 void ArchiveView::ShowComparison(const ArchiveEntry &left, const ArchiveEntry &right)
 {
-    const int generation = ++m_generation;
     InBackground(
-            this,
+            this, m_shownAsked,
             [left = left.Path(), right = right.Path()] {
                 QString why;
                 const std::optional<ListEntries> older = ArchiveIndex::Load(left, &why);
                 const std::optional<ListEntries> newer = ArchiveIndex::Load(right, &why);
                 return older && newer ? Printout::Compare(*older, *newer) : QList<Printout::ComparedLine>();
             },
-            [this, generation, left, right](const QList<Printout::ComparedLine> &rows) {
-                if (generation != m_generation)
-                    return;
+            [this, left, right](const QList<Printout::ComparedLine> &rows) {
                 using Kind = Printout::ComparedLine::Kind;
                 m_comparison.clear();
                 m_comparison.setHorizontalHeaderLabels(

@@ -81,5 +81,8 @@ private:
     QTimer m_searchDelay;
     bool m_read = false; // what the files hold is known
     bool m_resetRunning = false;
-    int m_generation = 0; // of the latest request; older answers are dropped
+    // The latest request for the list, and for the printout or comparison
+    // shown; answers to older ones are dropped.
+    int m_listAsked = 0;
+    int m_shownAsked = 0;
 };

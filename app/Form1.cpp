@@ -192,10 +192,6 @@ Form1::Form1(PortDirectory directory, PrintoutArchive archive, QWidget *parent)
     auto *cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(cancel, &QShortcut::activated, this, &Form1::CancelReset);
 
-    setTabOrder(Command1, List1);
-    setTabOrder(List1, Combo1);
-    setTabOrder(Combo1, StatusSave);
-
     Timer1.setInterval(TickIntervalMs);
     Timer1.setTimerType(Qt::PreciseTimer);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
@@ -415,21 +411,25 @@ void Form1::OpenArchiveFolder()
 {
     const QString folder = m_archive.Folder();
     ArchiveFiles::MakeFolders(m_archive.FolderPath());
-    // Said to be open only once a file manager has taken it.
-    auto *opener = new QProcess(this);
+    // Said to be open only once a file manager has taken it. The opener is
+    // no child of the window, and left to run: where it waits for the file
+    // manager it started, ending it would close that too.
+    auto *opener = new QProcess;
+    connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
     auto *patience = new QTimer(opener);
     patience->setSingleShot(true);
     const auto said = [this, opener, folder](bool taken) {
         opener->disconnect(this);
-        opener->deleteLater();
         SetStatus(taken ? QStringLiteral("Archivordner geöffnet: %1").arg(folder)
                         : QStringLiteral("Kein Dateimanager gefunden – Ordner: %1").arg(folder));
     };
     connect(opener, &QProcess::finished, this,
             [said](int code, QProcess::ExitStatus status) { said(status == QProcess::NormalExit && code == 0); });
-    connect(opener, &QProcess::errorOccurred, this, [said](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
+    connect(opener, &QProcess::errorOccurred, this, [said, opener](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
             said(false);
+            opener->deleteLater();
+        }
     });
     connect(patience, &QTimer::timeout, this, [said] { said(true); });
     opener->start(QStringLiteral("xdg-open"), {folder});

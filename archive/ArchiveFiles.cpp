@@ -155,7 +155,7 @@ QList<QByteArray> HiddenNames(const QByteArray &folder)
     const std::unique_ptr<DIR, int (*)(DIR *)> listing(::opendir(folder.constData()), &::closedir);
     while (const dirent *entry = listing ? ::readdir(listing.get()) : nullptr) {
         const QByteArray name(entry->d_name);
-        if (name.startsWith('.') && name != "." && name != "..")
+        if (name.startsWith('.'))
             names << name;
     }
     return names;

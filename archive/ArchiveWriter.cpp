@@ -11,8 +11,7 @@ struct ArchiveWriter::Shared
 {
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<std::function<void()>> jobs;
-    bool running{}; // a job is under way
+    std::deque<std::function<void()>> jobs; // the first one stays while it runs
     bool ending{};
     std::timed_mutex jobLock; // held while a job runs
 };
@@ -29,16 +28,14 @@ void Work(const std::shared_ptr<ArchiveWriter::Shared> &shared)
         shared->changed.wait(lock, [&] { return shared->ending || !shared->jobs.empty(); });
         if (shared->jobs.empty())
             return;
-        std::function<void()> job = std::move(shared->jobs.front());
-        shared->jobs.pop_front();
-        shared->running = true;
+        const std::function<void()> &job = shared->jobs.front(); // jobs added meanwhile leave it where it is
         lock.unlock();
         {
             const std::lock_guard held(shared->jobLock);
             job();
         }
         lock.lock();
-        shared->running = false;
+        shared->jobs.pop_front();
         shared->changed.notify_all();
     }
 }
@@ -68,7 +65,7 @@ void ArchiveWriter::Post(std::function<void()> job)
 bool ArchiveWriter::WaitUntilIdle(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_shared->mutex);
-    return m_shared->changed.wait_for(lock, timeout, [&] { return m_shared->jobs.empty() && !m_shared->running; });
+    return m_shared->changed.wait_for(lock, timeout, [&] { return m_shared->jobs.empty(); });
 }
 
 std::unique_lock<std::timed_mutex> ArchiveWriter::HoldBack(std::chrono::milliseconds timeout)

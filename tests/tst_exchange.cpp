@@ -165,6 +165,7 @@ struct Leftover
     bool keeping = false;              // and the mark that the bytes were being given their name
     std::optional<QByteArray> working; // its working file, with these bytes
     bool running = false;              // the run still goes on
+    bool named = false;                // on a file system without unnamed files
     bool otherArchive = false;         // the journal names another archive folder
     QStringList kept;                  // what the next start keeps, after "S"
     bool journalLeft = false;
@@ -184,8 +185,12 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
 
-    // No journal of another test in the way.
-    void init() { QDir(m_runtime.filePath("zelvorin")).removeRecursively(); }
+    // No journal of another test in the way, and a file system with every feature.
+    void init()
+    {
+        QDir(m_runtime.filePath("zelvorin")).removeRecursively();
+        renameCanRefuseToReplace = unnamedFiles = true;
+    }
 
     // The waits of a reset sleep until something happens, and a pass that
     // only looks does not sleep at all.
@@ -488,10 +493,7 @@ private slots:
         renameCanRefuseToReplace = refuseToReplace;
         unnamedFiles = unnamed;
         const mode_t umask = ::umask(077); // a technician who keeps their files private
-        const auto restore = qScopeGuard([umask] {
-            renameCanRefuseToReplace = unnamedFiles = true;
-            ::umask(umask);
-        });
+        const auto restore = qScopeGuard([umask] { ::umask(umask); });
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path()) + "/\xff"; // not UTF-8, and made by the archive
         const auto cleanUp = qScopeGuard([&] { std::filesystem::remove_all(folder.constData()); });
@@ -529,12 +531,15 @@ private slots:
         QTest::newRow("an empty working file: gone") << Leftover{.working = ""};
         QTest::newRow("a reset still running: left alone") << Leftover{
                 .journal = "half", .working = "half", .running = true, .journalLeft = true, .workingLeft = true};
+        QTest::newRow("one still running without its journal, on a file system without unnamed files: left alone")
+                << Leftover{.working = "half", .running = true, .named = true, .workingLeft = true};
         QTest::newRow("another archive's journal: left alone")
                 << Leftover{.journal = "half", .otherArchive = true, .journalLeft = true};
     }
     void leftoversKept()
     {
         QFETCH(Leftover, row);
+        unnamedFiles = !row.named;
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path());
         Recording run{.folder = folder, .stem = "S", .token = ArchiveNames::NewToken()};
@@ -642,7 +647,7 @@ private slots:
         write("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n");
         write("2026-12-06_14-32-05_COM1_2_unvollstaendig.bin", "VDAI!  M\xfcnze\r\nhalb"); // Windows-1252
         write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlone\r\n\r\n");
-        write("notes.txt", "not one of ours");
+        write("2026-12-06_14-32-05 notes.txt", "not one of ours");
         write(".2026-12-06_14-32-05_COM1.working-abcdefgh", "being written");
         QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin")); // cannot be read as a file
 

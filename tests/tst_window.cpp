@@ -123,8 +123,9 @@ struct Copying
 
 struct Opening
 {
-    QString opener; // what xdg-open does, as a shell script; null: there is none
-    QString said;   // "%1" is the folder
+    QString opener;      // what xdg-open does, as a shell script; null: there is none
+    QString said;        // "%1" is the folder
+    bool runsOn = false; // beyond our patience, noting its process number in the folder
 };
 
 class TestWindow : public QObject
@@ -250,24 +251,43 @@ private slots:
             if (shown.value(shown.size() - 1) != form.StatusText())
                 shown << form.StatusText();
         });
+        // Frühere Ausdrucke, open meanwhile with an earlier printout chosen, offers nothing that opens a dialog.
+        QFile earlier(window.archive.filePath("2026-12-05_10-00-00_COM1.bin"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("VDAI!Automat Nr. 1\n\x16");
+        earlier.close();
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+        const auto dialogOffered = [actions = form.ArchiveWindow()->findChild<QTableView *>()->actions()] {
+            return std::ranges::any_of(actions, [](const QAction *action) {
+                return action->isEnabled() && action->shortcut() != QKeySequence::Copy;
+            });
+        };
+        QTRY_VERIFY(dialogOffered());
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         struct : ResetListener
         {
             QLabel *status;
+            std::function<bool()> dialogOffered;
             QStringList announced;
+            bool dialogOfferedMeanwhile = false;
             void Note()
             {
                 if (announced.value(announced.size() - 1) != status->accessibleDescription())
                     announced << status->accessibleDescription();
+                dialogOfferedMeanwhile |= dialogOffered();
             }
             void PhaseChanged(const ResetRecord &, Phase, int) override { Note(); }
             void BytesReceived(QByteArrayView, qint64) override { Note(); }
         } reader;
         reader.status = Control<QLabel>(form, "StatusLine");
+        reader.dialogOffered = dialogOffered;
         form.Listeners().Add(&reader);
         looking.start(10);
         window.Reset();
         looking.stop();
         QVERIFY(!form.State().QuitRequested);
+        QVERIFY(!reader.dialogOfferedMeanwhile);
 
         QCOMPARE(ToStrings(form.Entries()),
                  QStringList({"*** Sende 05 und Warte", "*** Sende 05 und Warte", "*** Sende VDAI-Code",
@@ -371,6 +391,7 @@ private slots:
         QCOMPARE(window.form.StatusText(), "Ausdruck nicht gespeichert: " + dir.filePath("file/Ausdrucke")
                                                    + ": der Ordner lässt sich nicht anlegen");
         QVERIFY(Control<QLabel>(window.form, "StatusIcon")->isVisible());
+        QCOMPARE(Control<QLabel>(window.form, "StatusIcon")->accessibleName(), "Warnung");
         QCOMPARE(ToStrings(window.form.Entries()).last(),
                  "*** Ausdruck nicht gespeichert: Ausdrucke: der Ordner lässt sich nicht anlegen");
         window.WhenDialog([&](QDialog *dialog) {
@@ -490,12 +511,7 @@ private slots:
         QCOMPARE(comparison->model()->index(0, 1).data().toString(), "Automat Nr. 1");
         QCOMPARE(comparison->model()->index(0, 2).data().toString(), "Automat Nr. 2");
 
-        // While a reset runs, nothing that opens a dialog; a file a sync tool adds shows.
-        view->SetResetRunning(true);
-        for (const QAction *action : table->actions()) {
-            if (action->shortcut() != QKeySequence::Copy)
-                QVERIFY(!action->isEnabled());
-        }
+        // A file a sync tool adds shows.
         keep("2026-12-08_10-00-00_COM3.bin", 3, 30);
         QTRY_COMPARE(table->model()->rowCount(), 4);
         QCOMPARE(QDir(archive.path()).entryList(QDir::Files | QDir::Hidden).size(), 4); // read, never written
@@ -511,6 +527,11 @@ private slots:
         QTest::newRow("none is set up") << Opening{.opener = "exit 3",
                                                    .said = "Kein Dateimanager gefunden – Ordner: %1"};
         QTest::newRow("no xdg-open at all") << Opening{.said = "Kein Dateimanager gefunden – Ordner: %1"};
+        // As xdg-open does where it waits for the file manager it started.
+        QTest::newRow("one that runs on: taken, left running, and what it ends with not said")
+                << Opening{.opener = "echo $$ >\"$1/pid\"; /bin/sleep 3.5; exit 3",
+                           .said = "Archivordner geöffnet: %1",
+                           .runsOn = true};
     }
     void openArchiveFolder()
     {
@@ -528,8 +549,16 @@ private slots:
         QTemporaryDir archive;
         Form1 form(PortDirectory(), PrintoutArchive(archive.filePath("Ausdrucke")));
         form.ListMenu()->actions().last()->trigger();
-        QTRY_COMPARE(form.StatusText(), row.said.arg(archive.filePath("Ausdrucke")));
+        const QString said = row.said.arg(archive.filePath("Ausdrucke"));
+        QTRY_COMPARE_WITH_TIMEOUT(form.StatusText(), said, 10000);
         QVERIFY(QFileInfo(archive.filePath("Ausdrucke")).isDir()); // made, so that there is one to open
+        if (!row.runsOn)
+            return;
+        const pid_t opener = Contents(archive.filePath("Ausdrucke/pid")).trimmed().toInt();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(::kill(opener, 0), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(opener, 0) != 0, 10000);
+        QCOMPARE(form.StatusText(), said);
     }
 
 private:
