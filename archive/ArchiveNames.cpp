@@ -139,10 +139,17 @@ Parsed Parse(const QString &fileName)
     if ((!parsed.text && !name.endsWith(QLatin1StringView(BinSuffix))) || name.size() < TimeLength + 6
         || name[TimeLength] != u'_')
         return parsed;
+    // -1 for anything but a number that fits: a name may hold any run of digits.
     const auto number = [&name](qsizetype at, qsizetype length) {
+        constexpr qsizetype MaxDigits = 9;
+        if (length > MaxDigits)
+            return -1;
         int value = 0;
-        for (const QChar c : name.sliced(at, length))
-            value = c.isDigit() ? value * 10 + c.digitValue() : -1'000'000;
+        for (const QChar c : name.sliced(at, length)) {
+            if (!c.isDigit())
+                return -1;
+            value = value * 10 + c.digitValue();
+        }
         return value;
     };
     parsed.began = QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)),

@@ -165,6 +165,15 @@ private slots:
         }
     }
 
+    // A line as wide as the paper takes one line of it, with no empty one after.
+    void paperLines()
+    {
+        ListEntries lines;
+        for (const QString &line : {QString(24, u'x'), QString(48, u'y'), QString()})
+            lines.Append(line);
+        QCOMPARE(Printout::PaperLines(lines), (QStringList{QString(24, u'x'), QString(24, u'y'), QString(24, u'y')}));
+    }
+
     void pdfPages_data()
     {
         QTest::addColumn<QStringList>("printout");
