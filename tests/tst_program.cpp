@@ -109,7 +109,6 @@ struct PortCase
         UnderDev, // the same, by its name under /dev
         File,     // a plain file
         LongLink, // a link 4000 bytes long to the pseudo-terminal
-        DeepFile, // a file 300 bytes deep
     };
     enum class Hold { Nobody, Zelvorin, Exclusively };
     Device device = Device::Pty;
@@ -150,20 +149,12 @@ private slots:
         QTest::newRow("--version") << CommandLine{.arguments = {"--version"}, .status = 0, .out = "Zelvorin 1.00\n"};
         QTest::newRow("an unknown option")
                 << CommandLine{.arguments = {"--bogus"}, .err = "unbekannte Option »--bogus«"};
-        QTest::newRow("an unknown letter") << CommandLine{.arguments = {"-x"}, .err = "unbekannte Option »-x«"};
-        QTest::newRow("--reset without a port") << CommandLine{.arguments = {"--reset"}, .err = "--reset braucht"};
         QTest::newRow("--reset twice") << CommandLine{.arguments = {"--reset", "COM1", "--reset", "COM2"},
                                                       .err = "--reset nur einmal"};
-        QTest::newRow("--ports with --reset: no reset")
-                << CommandLine{.arguments = {"--ports", "--reset", "COM1"}, .err = "gehen nicht zusammen"};
-        for (const char *seconds : {"abc", "-1", "+5", " 5", "5 ", "1000001"})
+        for (const char *seconds : {"abc", "-1", "+5", "1000001"})
             QTest::addRow("--timeout \"%s\": not a number of seconds", seconds)
                     << CommandLine{.arguments = {"--reset", "COM1", "--timeout", seconds},
                                    .err = QStringLiteral("»%1« ist keine Zahl von Sekunden").arg(seconds)};
-        QTest::newRow("--timeout twice") << CommandLine{
-                .arguments = {"--reset", "COM1", "--timeout", "5", "--timeout", "6"}, .err = "--timeout nur einmal"};
-        QTest::newRow("--timeout without --reset")
-                << CommandLine{.arguments = {"--timeout", "5"}, .err = "--timeout gilt nur zusammen mit --reset"};
         QTest::newRow("an unknown port name") << CommandLine{.arguments = {"--reset", "COM12"}, .err = "»COM12«"};
         QTest::newRow("a port without a device: at once, and where to look")
                 << CommandLine{.arguments = {"--reset", "com3"},
@@ -198,16 +189,10 @@ private slots:
                                .out = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"};
         QTest::newRow("--show: a printout's lines, as --reset prints them") << CommandLine{
                 .arguments = {"--show", "%a/2026-12-06_14-32-05_COM1.bin"}, .status = 0, .out = "Summe: 5 €\nEnde\n\n"};
-        QTest::newRow("--show: a text alone")
-                << CommandLine{.arguments = {"--show", "%a/2026-12-05_09-00-00_pts_3_unvollstaendig.txt"},
-                               .status = 0,
-                               .out = "halb\n\n"};
         QTest::newRow("--show: a file that cannot be read, its own status")
                 << CommandLine{.arguments = {"--show", "%a/fehlt.bin"},
                                .status = 8,
                                .err = "fehlt.bin lässt sich nicht lesen: die Datei gibt es nicht mehr"};
-        QTest::newRow("--archive with --reset") << CommandLine{.arguments = {"--archive", "--reset", "COM1"},
-                                                               .err = "--reset und --archive gehen nicht zusammen"};
         QTest::newRow("--ports as the window numbers them")
                 << CommandLine{.arguments = {"--ports"},
                                .status = 0,
@@ -253,8 +238,6 @@ private slots:
                 << Reset{.kept = {"COM1.bin", "COM1.txt", "COM1_nachlauf.bin"},
                          .said = "zelvorin: Der Automat sendet noch …\n*** Sende 05 und Warte",
                          .earlier = 300};
-        QTest::newRow("a device path that is not UTF-8, taken byte for byte, named portably")
-                << Reset{.arguments = {"--reset=$ODD_LINK"}, .kept = {"__-Automat.bin", "__-Automat.txt"}};
         QTest::newRow("without the archive, nor a time limit")
                 << Reset{.arguments = {"--no-archive", "--timeout", "0", "--reset", "COM1"}};
         for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) // a dropped terminal too
@@ -317,9 +300,6 @@ private slots:
         connect(&line, &PtyMachine::BytesReceived, &line, [&] { heard << clock.elapsed(); });
         connect(&line, &PtyMachine::BytesSent, &line, [&] { lastSent = clock.elapsed(); });
         clock.start();
-        QTemporaryDir links;
-        qputenv("ODD_LINK", QFile::encodeName(links.path()) + "/\xff\xfe-Automat");
-        QVERIFY(::symlink(line.SlavePath().toLocal8Bit().constData(), qgetenv("ODD_LINK").constData()) == 0);
         // exec, so that a signal reaches the program, unless its output goes into a pipe.
         const QString command = row.environment + (row.redirection.startsWith('|') ? " " : " exec ") + "\"$@\" "
                                 + row.arguments.replaceInStrings("%r", line.SlavePath().mid(5)).join(' ') + ' '
@@ -336,7 +316,6 @@ private slots:
             ::kill(program.process.processId(), row.signal);
         }
         QCOMPARE(program.Wait(), row.status);
-        ::unlink(qgetenv("ODD_LINK").constData()); // a name QTemporaryDir cannot remove
         if (row.signal != SIGKILL)
             QCOMPARE(line.Received().count('\x16'), 1); // the SYN, however it ended
         const qint64 endedMs = clock.elapsed();
@@ -356,11 +335,9 @@ private slots:
             QCOMPARE(line.Received(), "\x05\x05" + SimulatedMachine::ExpectedCommand() + "\x16");
         if (row.status == 0 && row.signal == 0) {
             // On the wire with the real timers: half a second between polls, the
-            // command one tick after the answer, the grace time after our SYN.
+            // grace time after our SYN.
             QCOMPARE_GE(heard[1] - heard[0], 480);
             QCOMPARE_LT(heard[1] - heard[0], 1000);
-            QCOMPARE_GE(heard[2] - heard[1], 5);
-            QCOMPARE_LT(heard[2] - heard[1], 200);
             QCOMPARE_GE(endedMs - heard.last(), 330);
             QVERIFY(program.err.contains("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** "
                                          "Warte auf Daten\n\n*** Sende 22\n"));
@@ -381,24 +358,6 @@ private slots:
                                                                     : PrintedLines(received).replace("\n", "\r\n");
             QCOMPARE(file.readAll(), expected);
         }
-    }
-
-    // Stopped (Ctrl+Z) while the printout came, and continued: the time
-    // limit counts only time in which data could have come.
-    void stoppedAndContinued()
-    {
-        PtyMachine line({.answerAtPoll = 1, .printout = QByteArray(3000, 'x') + "\r\n"});
-        QTemporaryDir archive;
-        Program program;
-        program.Start({"--reset", "COM1", "--timeout", "1"}, QFile::encodeName(line.SlavePath()), archive.path());
-        QVERIFY(QTest::qWaitFor([&] { return line.Machine().Sent().size() > 300; }, ProgramTimeoutMs));
-        ::kill(program.process.processId(), SIGSTOP);
-        const qsizetype atStop = line.Machine().Sent().size();
-        // More than the time limit's worth comes meanwhile: 32 bytes every 33 ms.
-        QVERIFY(QTest::qWaitFor([&] { return line.Machine().Sent().size() > atStop + 1500; }, ProgramTimeoutMs));
-        ::kill(program.process.processId(), SIGCONT);
-        QCOMPARE(program.Wait(), 0);
-        QCOMPARE(program.out, PrintedLines(line.Machine().FullTransmission()));
     }
 
     // On a terminal, one progress line is drawn anew in place, and gone before the closing line.
@@ -438,8 +397,6 @@ private slots:
                 << PortCase{.device = Device::File, .said = ": Inappropriate ioctl for device"};
         QTest::newRow("a link 4000 bytes long: opened by the path it leads to")
                 << PortCase{.device = Device::LongLink, .said = ": lässt sich öffnen"};
-        QTest::newRow("a file 300 bytes deep: the true reason")
-                << PortCase{.device = Device::DeepFile, .said = "der Pfad des Geräts ist zu lang"};
         QTest::newRow("held by another Zelvorin")
                 << PortCase{.hold = PortCase::Hold::Zelvorin, .said = ": belegt, ein anderes Programm"};
         QTest::newRow("held in exclusive mode") << PortCase{
@@ -460,9 +417,9 @@ private slots:
         QTemporaryDir dir;
         const QByteArray device = pty.SlavePath();
         QByteArray path = row.device == Device::UnderDev ? device.mid(5) : device;
-        if (row.device == Device::File || row.device == Device::LongLink || row.device == Device::DeepFile) {
+        if (row.device == Device::File || row.device == Device::LongLink) {
             // In folders as deep as it takes.
-            const qsizetype length = row.device == Device::LongLink ? 4000 : row.device == Device::DeepFile ? 300 : 0;
+            const qsizetype length = row.device == Device::LongLink ? 4000 : 0;
             for (path = QFile::encodeName(dir.path()); length - path.size() - 1 > 200;)
                 ::mkdir((path += '/' + QByteArray(100, 'd')).constData(), 0700);
             path += '/' + QByteArray(std::max<qsizetype>(1, length - path.size() - 1), 'l');
