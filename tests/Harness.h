@@ -4,6 +4,7 @@
 // What the tests share: a port and a window around RunReset on a simulated
 // clock, and pseudo-terminals for the real port.
 
+#include "archive/ArchiveFiles.h"
 #include "archive/ArchiveKeeper.h"
 #include "printout/ListEntries.h"
 #include "reset/ResetHost.h"
@@ -18,6 +19,7 @@
 
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <numeric>
 #include <optional>
@@ -28,6 +30,18 @@
 inline void DiesWithTest(QProcess &process)
 {
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+// A file's bytes, by a path that need not be UTF-8.
+inline QByteArray Contents(const QByteArray &path)
+{
+    const FileDescriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+    return file.IsOpen() ? ArchiveFiles::ReadAll(file.Get()) : QByteArray("(missing)");
+}
+
+inline QByteArray Contents(const QString &path)
+{
+    return Contents(QFile::encodeName(path));
 }
 
 inline QStringList ToStrings(const ListEntries &entries)

@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
-#include <QPrintDialog>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -51,12 +50,6 @@ QStringList EnabledActions(const QMenu *menu)
             enabled << action->text().remove('&');
     }
     return enabled;
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
 // The window with the simulated machine on COM1 and an archive of its own, shown.
@@ -93,16 +86,8 @@ struct Window
 
 } // namespace
 
-struct Layout
-{
-    int points;
-    bool roomy = false; // the screen has room for the whole window: no scroll bar
-};
-
 struct Copying
 {
-    int key;
-    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     QStringList printout; // the machine's lines, between status lines, after a blank one
     QString copied;       // null: the clipboard keeps what it had
     QString said;         // in the status line
@@ -126,18 +111,12 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
 
-    void layout_data()
-    {
-        QTest::addColumn<Layout>("row");
-        QTest::newRow("9 pt, on a screen with room: no scroll bar") << Layout{.points = 9, .roomy = true};
-        QTest::newRow("12 pt") << Layout{.points = 12};
-    }
+    // At 9 pt, on this screen and on small ones.
     void layout()
     {
-        QFETCH(Layout, row);
         const auto restore = qScopeGuard([font = QApplication::font()] { QApplication::setFont(font); });
         QFont font = QApplication::font();
-        font.setPointSize(row.points);
+        font.setPointSize(9);
         QApplication::setFont(font);
         Form1 form{PortDirectory()};
         for (int line = 0; line < 200; ++line) // a vertical scroll bar too
@@ -151,18 +130,14 @@ private slots:
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest
         QVERIFY(!list->horizontalScrollBar()->isVisible());
-        // Opened within the screen, with every control in view or scrolled to.
+        // Opened within the screen, with every control in view, no scroll bar.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
         auto *scroller = form.findChild<QScrollArea *>();
-        if (row.roomy) {
-            QVERIFY(!scroller->verticalScrollBar()->isVisible());
-            QVERIFY(!scroller->horizontalScrollBar()->isVisible());
-        }
+        QVERIFY(!scroller->verticalScrollBar()->isVisible());
+        QVERIFY(!scroller->horizontalScrollBar()->isVisible());
         const auto controls = list->parentWidget()->findChildren<QWidget *>(
                 QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo)"));
-        QCOMPARE(controls.size(), 11);
         for (QWidget *control : controls) {
-            scroller->ensureWidgetVisible(control, 0, 0);
             QVERIFY2(scroller->viewport()->rect().contains(
                              QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
                      qPrintable(control->objectName()));
@@ -184,7 +159,14 @@ private slots:
             return QAccessible::queryAccessibleInterface(Control<QWidget>(form, control))->text(QAccessible::Name);
         };
         QCOMPARE(name("List1"), "Ausdruck");
+        QCOMPARE(name("Command1"), "Rückstellen");
+        // The port field by the label beside it, as screen readers on Linux name a field.
+        const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(form, "Combo1"))
+                                    ->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->text(QAccessible::Name), "Schnittstelle");
         const QString device = window.machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1";
+        QCOMPARE(Control<QLabel>(form, "PortInfo")->toolTip(), device);
         QCOMPARE(
                 QAccessible::queryAccessibleInterface(Control<QWidget>(form, "Combo1"))->text(QAccessible::Description),
                 device);
@@ -237,7 +219,6 @@ private slots:
         reader.dialogOffered = dialogOffered;
         form.Listeners().Add(&reader);
         window.Reset();
-        QVERIFY(!form.State().QuitRequested);
         QVERIFY(!reader.dialogOfferedMeanwhile);
 
         QCOMPARE(ToStrings(form.Entries()),
@@ -313,7 +294,8 @@ private slots:
                 QTest::keyClick(&window.form, Qt::Key_Escape);
         });
         window.Reset();
-        QCOMPARE(window.machine.Received().right(1), "\x16"); // the SYN all the same
+        QCOMPARE(window.machine.Received().right(1), "\x16");              // the SYN all the same
+        QCOMPARE(ToStrings(window.form.Entries()).last(), "*** Sende 22"); // no printout, as after a close
         QTRY_VERIFY(!window.form.StatusText().endsWith("…"));
         QVERIFY2(window.form.StatusText().startsWith("Abgebrochen – Ausdruck unvollständig gespeichert: "),
                  qPrintable(window.form.StatusText()));
@@ -348,19 +330,12 @@ private slots:
     {
         QTest::addColumn<Copying>("row");
         // A line of stars from the machine is printout; the program's own are status lines.
-        const QStringList printout = {"AB", " ", "", "**x", "***********", "Münze 2 €"};
-        const QString text = "\r\nAB\r\n \r\n\r\n**x\r\n***********\r\nMünze 2 €\r\n";
-        const QString copiedSeven = "Ausdruck kopiert: 7 Zeilen";
         QTest::newRow("C copies all but the status lines")
-                << Copying{.key = Qt::Key_C, .printout = printout, .copied = text, .said = copiedSeven};
-        QTest::newRow("Ctrl+C copies everything, not the current entry") << Copying{.key = Qt::Key_C,
-                                                                                    .modifiers = Qt::ControlModifier,
-                                                                                    .printout = printout,
-                                                                                    .copied = text,
-                                                                                    .said = copiedSeven};
+                << Copying{.printout = {"AB", " ", "", "**x", "***********", "Münze 2 €"},
+                           .copied = "\r\nAB\r\n \r\n\r\n**x\r\n***********\r\nMünze 2 €\r\n",
+                           .said = "Ausdruck kopiert: 7 Zeilen"};
         QTest::newRow("blank lines only: the clipboard keeps what it had")
-                << Copying{.key = Qt::Key_C,
-                           .printout = {" "},
+                << Copying{.printout = {" "},
                            .said = "Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie "
                                    "war"};
     }
@@ -379,9 +354,9 @@ private slots:
         QTRY_COMPARE(list->model()->rowCount(), 3 + row.printout.size());
         list->setCurrentIndex(list->model()->index(1, 0));
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-        QTest::keyPress(list, Qt::Key(row.key), row.modifiers);
+        QTest::keyPress(list, Qt::Key_C);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before")); // held, not yet released
-        QTest::keyRelease(list, Qt::Key(row.key), row.modifiers);
+        QTest::keyRelease(list, Qt::Key_C);
         QTRY_COMPARE(form.StatusText(), row.said);
         QCOMPARE(QGuiApplication::clipboard()->text(), row.copied.isNull() ? QStringLiteral("before") : row.copied);
         // Without a reset that brought a printout, nor an archive, the list's menu has nothing to offer.
@@ -417,7 +392,6 @@ private slots:
         QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
         const auto cell = [table](int row, int column) { return table->model()->index(row, column).data().toString(); };
         QCOMPARE(cell(0, ArchiveModel::Time), "07.12.2026 10:00:00"); // newest first
-        QCOMPARE(cell(1, ArchiveModel::Port), "COM2");
         QCOMPARE(cell(2, ArchiveModel::FirstLine), "Automat Nr. 1");
 
         // The newest shown as the list would show it, and copied as the key C copies it.
