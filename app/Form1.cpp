@@ -333,9 +333,8 @@ void Form1::LayOutControls(QSize room)
     resize(size);
 }
 
-void Form1::showEvent(QShowEvent *event)
+void Form1::showEvent(QShowEvent *)
 {
-    QWidget::showEvent(event);
     if (m_fitted)
         return;
     m_fitted = true;

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr char Magic[] = "zelvorin-journal 1\n";
-constexpr char KindNames[][10] = {"printout", "nachlauf"};
+constexpr const char *KindNames[] = {"printout", "nachlauf"};
 
 // "MAGIC kind\nstem\ntoken\nfolder-size\nfolder\n": the folder in its own bytes, which may hold anything.
 QByteArray Header(Journal::Kind kind, const QByteArray &stem, const QByteArray &token, const QByteArray &folder)

@@ -20,6 +20,7 @@ struct ComparedLine
     Kind kind = Kind::Same;
     QString left;
     QString right;
+    bool operator==(const ComparedLine &) const = default;
 };
 
 // The lines of two printouts side by side, in order, the ones that differ

@@ -51,6 +51,14 @@ inline QStringList ToStrings(const ListEntries &entries)
     return strings;
 }
 
+inline ListEntries FromStrings(const QStringList &strings)
+{
+    ListEntries entries;
+    for (const QString &string : strings)
+        entries.Append(string);
+    return entries;
+}
+
 // Every byte value once, then line ends of both kinds.
 inline QByteArray EveryByte()
 {

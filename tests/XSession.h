@@ -61,7 +61,8 @@ public:
         QString window;
         const bool seen = QTest::qWaitFor(
                 [&] {
-                    window = QString::fromLatin1(Tool({"search", "--onlyvisible", "--name", "^Zelvorin 1\\.00"}, 2000))
+                    // By the class desktops group its windows under.
+                    window = QString::fromLatin1(Tool({"search", "--onlyvisible", "--class", "^Zelvorin$"}, 2000))
                                      .section('\n', 0, 0);
                     return !window.isEmpty() || m_app.state() == QProcess::NotRunning;
                 },

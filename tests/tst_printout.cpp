@@ -65,6 +65,8 @@ private slots:
         QTest::newRow("one ä and K with a digit and a hex digit are a prefix, removed before the width is measured")
                 << QByteArray("!\xe4\r\xe4K1Fabc\r\xe4\xe4x\rK9Ax\rK0Fy\r\xe4K12" + a24 + "\rK1F\r")
                 << Lines{"", "abc", "\xe4x", "x", "y", a24, "", ""};
+        QTest::newRow("no prefix without the digits") << QByteArray("!K1gabc\rK1fabc\rK:0x\rKA@x\rK5\r")
+                                                      << Lines{"K1gabc", "K1fabc", "K:0x", "KAx", "K5", ""};
         QTest::newRow("trailing text without a line end is shown, with prefix removal and the split")
                 << QByteArray("!\xe4K1F" + QByteArray(26, 'z') + "\x16") << Lines{QByteArray(24, 'z'), "zz", ""};
     }
@@ -138,27 +140,13 @@ private slots:
         QFETCH(QStringList, left);
         QFETCH(QStringList, right);
         QFETCH(QList<Printout::ComparedLine>, rows);
-        const auto entries = [](const QStringList &lines) {
-            ListEntries entries;
-            for (const QString &line : lines)
-                entries.Append(line);
-            return entries;
-        };
-        const QList<Printout::ComparedLine> compared = Printout::Compare(entries(left), entries(right));
-        QCOMPARE(compared.size(), rows.size());
-        for (qsizetype row = 0; row < rows.size(); ++row) {
-            QCOMPARE(compared[row].kind, rows[row].kind);
-            QCOMPARE(compared[row].left, rows[row].left);
-            QCOMPARE(compared[row].right, rows[row].right);
-        }
+        QCOMPARE(Printout::Compare(FromStrings(left), FromStrings(right)), rows);
     }
 
     // A line as wide as the paper takes one line of it, with no empty one after.
     void paperLines()
     {
-        ListEntries lines;
-        for (const QString &line : {QString(24, u'x'), QString(48, u'y'), QString()})
-            lines.Append(line);
+        const ListEntries lines = FromStrings({QString(24, u'x'), QString(48, u'y'), QString()});
         QCOMPARE(Printout::PaperLines(lines), (QStringList{QString(24, u'x'), QString(24, u'y'), QString(24, u'y')}));
     }
 
@@ -178,11 +166,8 @@ private slots:
         const QString pdf = dir.filePath("a.pdf");
         QPdfWriter writer(pdf);
         writer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
-        ListEntries lines;
-        for (const QString &line : std::as_const(printout))
-            lines.Append(line);
-        lines.Append(QString()); // the empty entry that ends every printout
-        QCOMPARE(Printout::PrintPages(writer, lines, "Kopfzeile COM1"), pages); // the file is whole once painted
+        // The empty entry that ends every printout too; the file is whole once painted.
+        QCOMPARE(Printout::PrintPages(writer, FromStrings(printout + QStringList{QString()}), "Kopfzeile COM1"), pages);
 
         // Every word inside the margins, in letters of 10 points or more, not
         // pixels; and fixed width by the font's own measure, whatever it is

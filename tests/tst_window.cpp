@@ -136,7 +136,7 @@ private slots:
         QVERIFY(!scroller->verticalScrollBar()->isVisible());
         QVERIFY(!scroller->horizontalScrollBar()->isVisible());
         const auto controls = list->parentWidget()->findChildren<QWidget *>(
-                QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo)"));
+                QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo|List)"));
         for (QWidget *control : controls) {
             QVERIFY2(scroller->viewport()->rect().contains(
                              QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
@@ -158,6 +158,7 @@ private slots:
         const auto name = [&form](const char *control) {
             return QAccessible::queryAccessibleInterface(Control<QWidget>(form, control))->text(QAccessible::Name);
         };
+        QCOMPARE(form.windowTitle(), "Zelvorin 1.00 – ein Werkzeug des Zelvorin-Projekts");
         QCOMPARE(name("List1"), "Ausdruck");
         QCOMPARE(name("Command1"), "Rückstellen");
         // The port field by the label beside it, as screen readers on Linux name a field.
@@ -167,6 +168,7 @@ private slots:
         QCOMPARE(labels.first().first->text(QAccessible::Name), "Schnittstelle");
         const QString device = window.machine.SlavePath() + " – festgelegt durch ZELVORIN_COM1";
         QCOMPARE(Control<QLabel>(form, "PortInfo")->toolTip(), device);
+        QCOMPARE(Control<QLabel>(form, "PortInfo")->accessibleDescription(), device);
         QCOMPARE(
                 QAccessible::queryAccessibleInterface(Control<QWidget>(form, "Combo1"))->text(QAccessible::Description),
                 device);
@@ -177,6 +179,7 @@ private slots:
         QVERIFY(other.Close());
         auto *combo = Control<QComboBox>(form, "Combo1");
         QCOMPARE(combo->currentText(), "COM1");
+        QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), device);
         button->setFocus();
         // Frühere Ausdrucke, open meanwhile with an earlier printout chosen, offers nothing that opens a dialog.
         QFile earlier(window.archive.filePath("2026-12-05_10-00-00_COM1.bin"));
@@ -237,7 +240,6 @@ private slots:
         QTRY_VERIFY(!form.StatusText().endsWith("…")); // once the archive has it
         const QString kept = form.StatusText().section(": ", 1);
         QCOMPARE(form.StatusText(), "Ausdruck erhalten und gespeichert: " + kept);
-        QCOMPARE(QFileInfo(kept).absolutePath(), window.archive.path());
         QCOMPARE(reader.announced,
                  (QStringList{"COM1: rufe den Automaten (Versuch 1 von 20)",
                               "COM1: rufe den Automaten (Versuch 2 von 20)", "COM1: Automat hat geantwortet",
@@ -300,7 +302,6 @@ private slots:
         QVERIFY2(window.form.StatusText().startsWith("Abgebrochen – Ausdruck unvollständig gespeichert: "),
                  qPrintable(window.form.StatusText()));
         QVERIFY(window.form.isVisible());
-        QVERIFY(Control<QPushButton>(window.form, "Command1")->isEnabled());
     }
 
     // A printout the archive could not keep is never lost without a word:
@@ -311,7 +312,9 @@ private slots:
         QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
         Window window({.answerAtPoll = 1}, dir.filePath("file/Ausdrucke"));
         window.Reset();
-        QTRY_VERIFY(Control<QPushButton>(window.form, "StatusSave")->isVisible());
+        auto *save = Control<QPushButton>(window.form, "StatusSave");
+        QTRY_VERIFY(save->isVisible());
+        QVERIFY(save->parentWidget()->rect().contains(save->geometry())); // in view
         QCOMPARE(window.form.StatusText(), "Ausdruck nicht gespeichert: " + dir.filePath("file/Ausdrucke")
                                                    + ": der Ordner lässt sich nicht anlegen");
         QVERIFY(Control<QLabel>(window.form, "StatusIcon")->isVisible());
@@ -320,7 +323,7 @@ private slots:
             qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath("gerettet.txt"));
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        Control<QPushButton>(window.form, "StatusSave")->click();
+        save->click();
         QCOMPARE(Contents(dir.filePath("gerettet.txt")),
                  Printout::JoinLines(Printout::RenderPrintout(window.machine.Machine().FullTransmission())).toUtf8());
         QVERIFY(!Control<QLabel>(window.form, "StatusIcon")->isVisible()); // the warning gave way
@@ -343,12 +346,9 @@ private slots:
     {
         QFETCH(Copying, row);
         Form1 form{PortDirectory()};
-        ListEntries printout;
-        for (const QString &line : std::as_const(row.printout))
-            printout.Append(line);
         form.AppendStatusLine("*** Sende 22");
         form.AppendBlankLine();
-        form.AppendPrintout(printout);
+        form.AppendPrintout(FromStrings(row.printout));
         form.AppendStatusLine("*** FEHLER:");
         auto *list = Control<QListView>(form, "List1");
         QTRY_COMPARE(list->model()->rowCount(), 3 + row.printout.size());
@@ -387,6 +387,7 @@ private slots:
         QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
         ArchiveView *view = form.ArchiveWindow();
         QVERIFY(QTest::qWaitForWindowActive(view));
+        QCOMPARE(view->windowTitle(), "Frühere Ausdrucke – Zelvorin");
         auto *table = view->findChild<QTableView *>("Printouts");
         QCOMPARE(view->focusWidget(), table); // Up and Down work at once
         QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
@@ -405,7 +406,7 @@ private slots:
         QTest::keyClicks(view->focusWidget(), "NR. 2");
         QTRY_COMPARE(view->StatusText(), "1 von 3 Ausdrucken enthalten »NR. 2«");
         QCOMPARE(cell(0, ArchiveModel::Port), "COM2");
-        QTest::keyClick(view->focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier); // the search chosen whole
         QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
         QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
         table->setFocus();
