@@ -14,6 +14,7 @@
 #include "serial/DeviceSerialPort.h"
 #include "tools/PtyMachine.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -389,6 +390,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(view));
         QCOMPARE(view->windowTitle(), "Frühere Ausdrucke – Zelvorin");
         auto *table = view->findChild<QTableView *>("Printouts");
+        // Every change of the list as views expect it.
+        QAbstractItemModelTester modelTester(table->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(view->focusWidget(), table); // Up and Down work at once
         QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
         const auto cell = [table](int row, int column) { return table->model()->index(row, column).data().toString(); };
