@@ -335,9 +335,6 @@ void Form1::LayOutControls(QSize room)
 
 void Form1::showEvent(QShowEvent *)
 {
-    if (m_fitted)
-        return;
-    m_fitted = true;
     // A screen too small for the design shows it in part, to be scrolled.
     // Some window managers tell their frame only once the window is up: until
     // then, room for one is kept.

@@ -148,7 +148,6 @@ private:
     QAction *m_archiveAction = nullptr;
     std::unique_ptr<ArchiveView> m_archiveView; // a window of its own
     bool m_resetRunning = false;
-    bool m_fitted = false; // into the screen, once, when first shown
     QSizeF m_scale{1.0, 1.0};
     QWidget *m_focusAfterDisable = nullptr;
     // The latest reset that brought a printout: what the menu saves and prints.

@@ -17,10 +17,10 @@ namespace {
 constexpr Ending Endings[] = {Ending::Complete, Ending::CutOff, Ending::Incomplete, Ending::Tail};
 constexpr qsizetype TokenLength = 8;
 
-bool Portable(char c)
+bool Portable(char16_t c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'
-           || c == '.';
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_'
+           || c == u'.';
 }
 
 } // namespace
@@ -63,7 +63,7 @@ QByteArray PortPart(const QString &port)
     QByteArray portable;
     for (const QChar c : std::as_const(name)) {
         if (!c.isLowSurrogate()) // one "_" for a character outside the basic plane, not two
-            portable += c.unicode() < 0x80 && Portable(char(c.unicode())) ? char(c.unicode()) : '_';
+            portable += Portable(c.unicode()) ? char(c.unicode()) : '_';
     }
     return portable;
 }

@@ -90,7 +90,12 @@ public:
     int16_t PortNumber() const override { return m_number; }
     bool IsOpen() const override { return m_open; }
     bool Open() override { return Note(QStringLiteral("Open"), !m_open && m_number == 1) && (m_open = true); }
-    bool Close() override { return Note(QStringLiteral("Close"), std::exchange(m_open, false)); }
+    bool Close() override
+    {
+        if (m_open)
+            m_machine.Transmit(m_clock); // what waits unread goes with the close
+        return Note(QStringLiteral("Close"), std::exchange(m_open, false));
+    }
     bool SetSettings(const QString &settings) override { return Note(QStringLiteral("SetSettings(%1)").arg(settings)); }
     bool SetDtr(bool on) override { return Note(QStringLiteral("SetDtr(%1)").arg(on)); }
     bool SetRts(bool on) override { return Note(QStringLiteral("SetRts(%1)").arg(on)); }

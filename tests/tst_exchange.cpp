@@ -13,6 +13,7 @@
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutRenderer.h"
 #include "reset/ResetExchange.h"
+#include "reset/ResetProgress.h"
 #include "serial/DeviceSerialPort.h"
 #include "serial/PortDiagnostics.h"
 
@@ -245,6 +246,10 @@ private slots:
                 << Interruption{.machine = {.answerAtPoll = 1, .pieceBytes = 1 << 20, .pieceIntervalMs = 5},
                                 .close = Close::InData,
                                 .complete = true};
+        QTest::newRow("closed while the rest of the data waits, no SYN last: incomplete") << Interruption{
+                .machine
+                = {.scenario = Scenario::NoFinalSyn, .answerAtPoll = 1, .pieceBytes = 1 << 20, .pieceIntervalMs = 5},
+                .close = Close::InData};
         QTest::newRow("machine hangs up half-way through the data: only a close ends the wait") << Interruption{
                 .machine
                 = {.scenario = Scenario::HangUpInData, .answerAtPoll = 1, .pieceBytes = 16, .pieceIntervalMs = 10},
@@ -276,6 +281,38 @@ private slots:
                  Enq + (commandSent ? Command : QByteArray()) + Syn); // the SYN whenever the close came
         QCOMPARE(bench.host.list,
                  QStringList{Poll} + (commandSent ? Answered : QStringList()) + QStringList{SynSent}); // no printout
+    }
+
+    // What came after a reset ended, on the port it left open, is the rest
+    // of that printout: the next reset keeps it.
+    void restOnPortLeftOpenKept()
+    {
+        Bench bench({.printingOn = QByteArray(1 << 20, 'e')}); // never quiet: no poll
+        const qsizetype first = RunReset(bench.host, m_nobody).tail.size();
+        bench.clock += 1000;
+        const qsizetype next = RunReset(bench.host, m_nobody).tail.size();
+        QCOMPARE(first + next, bench.machine.SentEarlier().size());
+    }
+
+    void progressLine_data()
+    {
+        QTest::addColumn<QByteArray>("received");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("one byte") << QByteArray("x") << "1 Byte, 0 Zeilen";
+        QTest::newRow("a line ends at LF, CR LF, or a CR alone") << QByteArray("a\nb\r\nc\rd\r") << "9 Bytes, 4 Zeilen";
+        QTest::newRow("999 bytes") << QByteArray(999, 'x') << "999 Bytes, 0 Zeilen";
+        QTest::newRow("from 1000 bytes on in kB") << QByteArray(999, 'x') + "\n"
+                                                  << "1,0 kB, 1 Zeile";
+    }
+    void progressLine()
+    {
+        QFETCH(QByteArray, received);
+        QFETCH(QString, shown);
+        ResetProgress progress;
+        progress.PhaseChanged(ResetRecord{}, ResetListener::Phase::Data, 0);
+        for (const char c : std::as_const(received)) // byte by byte: a CR's LF may come in the next piece
+            progress.BytesReceived(QByteArrayView(&c, 1), 1'000'000'000);
+        QCOMPARE(progress.Text(3'500'000'000), "Empfange Ausdruck: " + shown + " – letzte Daten vor 2 s");
     }
 
     void archiveKeeps_data()
@@ -401,6 +438,9 @@ private slots:
         QCOMPARE(second.Keep("two", Ending::Complete, "2").binPath, folder + "/S.bin");
         QCOMPARE(first.Keep("one", Ending::Complete, "1").binPath, folder + "/S_2.bin");
         QCOMPARE(Contents(folder + "/S_2.txt"), "1");
+        ResetRecord record;
+        record.archive.binPath = QFile::decodeName(folder + "/S_2.bin");
+        QCOMPARE(ArchiveNames::BaseOf(record), "S_2"); // what a saved copy is offered as
         struct stat file
         {};
         QCOMPARE(::stat((folder + "/S_2.bin").constData(), &file), 0);
@@ -481,6 +521,12 @@ private slots:
         QCOMPARE(kept.failedPath, folder + "/L.txt");
         QCOMPARE(ArchiveFiles::GermanReason(kept.error), "der Datenträger ist voll");
         QCOMPARE(Files(QFile::decodeName(folder)), QStringList{"L.bin"});
+
+        Recording full{.folder = folder, .stem = "F", .token = ArchiveNames::NewToken()};
+        full.StartWorking();
+        failingWritesOfSome = 2;
+        full.AppendToWorking("some");
+        QCOMPARE(full.Keep("some", Ending::Complete, "some").failedPath, folder + "/F.bin");
 
         Recording again{.folder = folder, .stem = "D", .token = ArchiveNames::NewToken()};
         again.StartWorking();

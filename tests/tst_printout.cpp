@@ -180,6 +180,7 @@ private slots:
         QStringList headers; // and what else each page says
         QMap<QString, double> widths;
         qsizetype stripsOnFirstPage = 0;
+        qreal stripStep = 0; // from one strip's left edge to the next one's
         const QStringList pageBoxes = boxes.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1);
         for (const QString &pageBox : pageBoxes) {
             const QRegularExpressionMatch size
@@ -199,7 +200,10 @@ private slots:
                 else
                     strips[at(1)][at(2)] = text;
             }
-            stripsOnFirstPage = stripsOnFirstPage == 0 ? strips.size() : stripsOnFirstPage;
+            if (stripsOnFirstPage == 0) {
+                stripsOnFirstPage = strips.size();
+                stripStep = strips.keys().value(1) - strips.firstKey();
+            }
             for (const QMap<double, QString> &strip : std::as_const(strips))
                 read << strip.values();
         }
@@ -207,7 +211,8 @@ private slots:
         QCOMPARE(pageBoxes.size(), pages);
         QCOMPARE(headers.count("Kopfzeile"), pages);
         QCOMPARE(headers.count("Seite"), pages);
-        QCOMPARE_GT(stripsOnFirstPage, 1); // side by side, as many as fit
+        QCOMPARE_GT(stripsOnFirstPage, 1);                       // side by side, as many as fit
+        QCOMPARE_GT(stripStep, widths.value(QString(24, u'X'))); // apart
         QCOMPARE(widths.value("iiiiiiii"), widths.value("WWWWWWWW"));
     }
 };

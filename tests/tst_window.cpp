@@ -32,6 +32,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTranslator>
 
@@ -119,7 +120,16 @@ private slots:
         QFont font = QApplication::font();
         font.setPointSize(9);
         QApplication::setFont(font);
-        Form1 form{PortDirectory()};
+        // A port that does not open is left out, and the terminal says why.
+        QTemporaryFile said;
+        QVERIFY(said.open());
+        const int terminal = ::dup(STDERR_FILENO);
+        ::dup2(said.handle(), STDERR_FILENO);
+        Form1 form{PtyDirectory({{2, "/nonexistent"}})};
+        ::dup2(terminal, STDERR_FILENO);
+        ::close(terminal);
+        QCOMPARE(Contents(said.fileName()),
+                 "zelvorin: COM2 (/nonexistent) lässt sich nicht öffnen: das Gerät gibt es nicht.\n");
         for (int line = 0; line < 200; ++line) // a vertical scroll bar too
             form.AppendStatusLine(QString(Printout::PaperColumns, u'W'));
         form.show();
@@ -131,17 +141,23 @@ private slots:
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest
         QVERIFY(!list->horizontalScrollBar()->isVisible());
-        // Opened within the screen, with every control in view, no scroll bar.
+        // Opened within the screen, with every control in view, no scroll bar;
+        // on a screen smaller than the design, scrolled.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
+        const bool tiny = form.screen()->name() == "tiny";
         auto *scroller = form.findChild<QScrollArea *>();
-        QVERIFY(!scroller->verticalScrollBar()->isVisible());
-        QVERIFY(!scroller->horizontalScrollBar()->isVisible());
+        QCOMPARE(scroller->verticalScrollBar()->isVisible(), tiny);
+        QCOMPARE(scroller->horizontalScrollBar()->isVisible(), tiny);
         const auto controls = list->parentWidget()->findChildren<QWidget *>(
                 QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo|List)"));
         for (QWidget *control : controls) {
-            QVERIFY2(scroller->viewport()->rect().contains(
-                             QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
+            QVERIFY2(tiny
+                             || scroller->viewport()->rect().contains(
+                                     QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
                      qPrintable(control->objectName()));
+            // Every word of every text shown, on as many lines as it takes.
+            if (auto *label = qobject_cast<QLabel *>(control))
+                QCOMPARE_LE(label->minimumSizeHint().width(), label->width());
         }
         // The button has the focus; Tab goes on to the list, then to the port field, and back.
         for (const char *next : {"Command1", "List1", "Combo1", "Command1"}) {
@@ -312,10 +328,11 @@ private slots:
         QTemporaryDir dir;
         QFile(dir.filePath("file")).open(QIODevice::WriteOnly);
         Window window({.answerAtPoll = 1}, dir.filePath("file/Ausdrucke"));
+        const QRect status = Control<QLabel>(window.form, "StatusLine")->geometry();
         window.Reset();
         auto *save = Control<QPushButton>(window.form, "StatusSave");
         QTRY_VERIFY(save->isVisible());
-        QVERIFY(save->parentWidget()->rect().contains(save->geometry())); // in view
+        QCOMPARE(save->geometry().bottomLeft(), status.bottomLeft()); // at the foot of the status line
         QCOMPARE(window.form.StatusText(), "Ausdruck nicht gespeichert: " + dir.filePath("file/Ausdrucke")
                                                    + ": der Ordner lässt sich nicht anlegen");
         QVERIFY(Control<QLabel>(window.form, "StatusIcon")->isVisible());
@@ -382,6 +399,7 @@ private slots:
         keep("2026-12-05_10-00-00_COM1.bin", 1, 10);
         keep("2026-12-06_10-00-00_COM2.bin", 2, 20);
         keep("2026-12-07_10-00-00_COM1.bin", 1, 15);
+        QVERIFY(QDir(archive.path()).mkdir("2026-12-04_10-00-00_COM1.bin"));
         Form1 form(PortDirectory(), PrintoutArchive(archive.path()));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -393,7 +411,7 @@ private slots:
         // Every change of the list as views expect it.
         QAbstractItemModelTester modelTester(table->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(view->focusWidget(), table); // Up and Down work at once
-        QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
+        QTRY_COMPARE(view->StatusText(), "4 Ausdrucke");
         const auto cell = [table](int row, int column) { return table->model()->index(row, column).data().toString(); };
         QCOMPARE(cell(0, ArchiveModel::Time), "07.12.2026 10:00:00"); // newest first
         QCOMPARE(cell(2, ArchiveModel::FirstLine), "Automat Nr. 1");
@@ -407,11 +425,11 @@ private slots:
 
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(view->focusWidget(), "NR. 2");
-        QTRY_COMPARE(view->StatusText(), "1 von 3 Ausdrucken enthalten »NR. 2«");
+        QTRY_COMPARE(view->StatusText(), "1 von 4 Ausdrucken enthalten »NR. 2«");
         QCOMPARE(cell(0, ArchiveModel::Port), "COM2");
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier); // the search chosen whole
         QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
-        QTRY_COMPARE(view->StatusText(), "3 Ausdrucke");
+        QTRY_COMPARE(view->StatusText(), "4 Ausdrucke");
         table->setFocus();
         // Two: side by side, what differs marked.
         QTest::keyClick(table, Qt::Key_Down);
@@ -420,6 +438,8 @@ private slots:
         QTRY_VERIFY(comparison->isVisible());
         QTRY_COMPARE(view->StatusText(), "2 Zeilen unterscheiden sich");
         QCOMPARE(comparison->model()->index(0, 2).data().toString(), "Automat Nr. 2");
+        QTest::keyClick(table, Qt::Key_Down); // the oldest
+        QTRY_COMPARE(printout->model()->index(0, 0).data().toString(), "nicht lesbar: ein Ordner, keine Datei");
 
         QCOMPARE(QDir(archive.path()).entryList(QDir::Files | QDir::Hidden).size(), 3); // read, never written
         QTest::keyClick(table, Qt::Key_Escape);
