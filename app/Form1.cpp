@@ -343,7 +343,9 @@ void Form1::showEvent(QShowEvent *)
     const QSize room = available.size() - frame;
     if (width() <= room.width() && height() <= room.height())
         return;
-    resize(size().boundedTo(room));
+    // Scrolled up and down only, where the screen is wide enough for the bar too.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(QSize(width() + (height() > room.height() ? bar : 0), height()).boundedTo(room));
     move(available.topLeft());
 }
 

@@ -142,16 +142,16 @@ private slots:
         QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest
         QVERIFY(!list->horizontalScrollBar()->isVisible());
         // Opened within the screen, with every control in view, no scroll bar;
-        // on a screen smaller than the design, scrolled.
+        // on a screen too short for the design, scrolled.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
-        const bool tiny = form.screen()->name() == "tiny";
+        const bool tooShort = form.screen()->name() == "short";
         auto *scroller = form.findChild<QScrollArea *>();
-        QCOMPARE(scroller->verticalScrollBar()->isVisible(), tiny);
-        QCOMPARE(scroller->horizontalScrollBar()->isVisible(), tiny);
+        QCOMPARE(scroller->verticalScrollBar()->isVisible(), tooShort);
+        QVERIFY(!scroller->horizontalScrollBar()->isVisible());
         const auto controls = list->parentWidget()->findChildren<QWidget *>(
                 QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo|List)"));
         for (QWidget *control : controls) {
-            QVERIFY2(tiny
+            QVERIFY2(tooShort
                              || scroller->viewport()->rect().contains(
                                      QRect(control->mapTo(scroller->viewport(), QPoint()), control->size())),
                      qPrintable(control->objectName()));
@@ -415,9 +415,12 @@ private slots:
         const auto cell = [table](int row, int column) { return table->model()->index(row, column).data().toString(); };
         QCOMPARE(cell(0, ArchiveModel::Time), "07.12.2026 10:00:00"); // newest first
         QCOMPARE(cell(2, ArchiveModel::FirstLine), "Automat Nr. 1");
+        // Every cell shown whole, the list wider than the printout beside it.
+        QCOMPARE_GE(table->columnWidth(ArchiveModel::Time), table->fontMetrics().horizontalAdvance(cell(0, 0)));
+        auto *printout = view->findChild<QListView *>("Printout");
+        QCOMPARE_GT(table->width(), printout->width());
 
         // The newest shown as the list would show it, and copied as the key C copies it.
-        auto *printout = view->findChild<QListView *>("Printout");
         QTRY_VERIFY(printout->model() && printout->model()->rowCount() == 5);
         QCOMPARE(printout->model()->index(1, 0).data().toString(), "Summe 15");
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
