@@ -317,8 +317,8 @@ void Form1::LayOutControls(QSize room)
         m_scale.rwidth() -= ScaleStep;
     }
 
-    for (qsizetype i = 0; i < places.size(); ++i)
-        controls[i].widget->setGeometry(places[i]);
+    for (const auto &[widget, name, box] : controls)
+        widget->setGeometry(places.takeFirst());
     // The way to save a printout the archive did not keep sits at the foot of the status line.
     const QRect status = StatusLine->geometry();
     const QSize save = StatusSave->sizeHint();

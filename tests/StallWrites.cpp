@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loaded into the program with LD_PRELOAD: every write and sync of a file
 // under $ZELVORIN_STALL_UNDER waits for ever, as on a network share that
-// stopped answering.
+// stopped answering; with $ZELVORIN_SLOW_SYNC_MS, only each sync waits, that
+// long, as on a slow disk.
 
 #include <cerrno>
 #include <cstdlib>
@@ -38,12 +39,16 @@ Function Next(const char *name)
 
 extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
 {
-    StallIf(descriptor);
+    if (std::getenv("ZELVORIN_SLOW_SYNC_MS") == nullptr)
+        StallIf(descriptor);
     return Next<decltype(&write)>("write")(descriptor, bytes, size);
 }
 
 extern "C" int fsync(int descriptor)
 {
-    StallIf(descriptor);
+    if (const char *slow = std::getenv("ZELVORIN_SLOW_SYNC_MS"); slow != nullptr && Stalled(descriptor))
+        ::usleep(std::atoi(slow) * 1000);
+    else
+        StallIf(descriptor);
     return Next<decltype(&fsync)>("fsync")(descriptor);
 }

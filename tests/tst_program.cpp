@@ -256,6 +256,12 @@ private slots:
                          .environment = "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 "
                                         "LD_PRELOAD=" ZELVORIN_STALL_PATH " ZELVORIN_STALL_UNDER=$ZELVORIN_ARCHIVE",
                          .nextStartKeeps = true};
+        QTest::newRow("a slow archive disk: waited for, without a signal")
+                << Reset{.kept = complete,
+                         .said = "zelvorin: Ausdruck erhalten und gespeichert: ",
+                         .environment = "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 "
+                                        "LD_PRELOAD=" ZELVORIN_STALL_PATH " ZELVORIN_STALL_UNDER=$ZELVORIN_ARCHIVE "
+                                        "ZELVORIN_SLOW_SYNC_MS=700"};
         QTest::newRow("an archive that cannot be made: the printout all the same, and why it was not kept")
                 << Reset{.said = "zelvorin: Ausdruck nicht gespeichert: /dev/null/A: ",
                          .environment = "ZELVORIN_ARCHIVE=/dev/null/A"};
