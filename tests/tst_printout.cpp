@@ -146,8 +146,10 @@ private slots:
     // A line as wide as the paper takes one line of it, with no empty one after.
     void paperLines()
     {
-        const ListEntries lines = FromStrings({QString(24, u'x'), QString(48, u'y')});
-        QCOMPARE(Printout::PaperLines(lines), (QStringList{QString(24, u'x'), QString(24, u'y'), QString(24, u'y')}));
+        const QStringList paper = {QString(24, u'x'), QString(24, u'y'), QString(24, u'y')};
+        const QStringList lines = {QString(24, u'x'), QString(48, u'y')};
+        QCOMPARE(Printout::PaperLines(FromStrings(lines)), paper);
+        QCOMPARE(Printout::PaperLines(FromStrings(lines + QStringList{QString()})), paper); // the closing entry
     }
 
     // Lines over 24 columns carried on, strips side by side, a header and a

@@ -148,6 +148,8 @@ private slots:
                                           "  129, 130, 131, 143  "};
         QTest::newRow("an unknown option")
                 << CommandLine{.arguments = {"--bogus"}, .err = "unbekannte Option »--bogus«"};
+        QTest::newRow("two commands at once") << CommandLine{.arguments = {"--archive", "--ports"},
+                                                             .err = "--ports und --archive gehen nicht zusammen."};
         QTest::newRow("--reset twice") << CommandLine{.arguments = {"--reset", "COM1", "--reset", "COM2"},
                                                       .err = "--reset nur einmal"};
         QTest::newRow("--timeout twice") << CommandLine{
