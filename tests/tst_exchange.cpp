@@ -688,6 +688,7 @@ private slots:
         QVERIFY(port.SetInputLen(0));
         QVERIFY(port.Close());
         QVERIFY(!port.IsOpen());
+        QVERIFY(!port.Read(keep)); // no old bytes again
     }
 
 private:
