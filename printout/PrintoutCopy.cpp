@@ -6,7 +6,7 @@ namespace Printout {
 namespace {
 
 // Straight through the blocks: a list at the size bound is millions of entries.
-Copy Join(const ListEntries &entries, QLatin1StringView lineEnd, bool skipStatus)
+Copy Join(const ListEntries &entries, QLatin1StringView lineEnd)
 {
     Copy copy;
     copy.text = QString(entries.Characters() + entries.size() * lineEnd.size(), Qt::Uninitialized);
@@ -16,7 +16,7 @@ Copy Join(const ListEntries &entries, QLatin1StringView lineEnd, bool skipStatus
     qsizetype row = 0;
     entries.ForEach([&](QStringView entry) {
         const qsizetype current = row++;
-        if (skipStatus && nextStatus != status.cend() && *nextStatus == current) {
+        if (nextStatus != status.cend() && *nextStatus == current) {
             ++nextStatus;
             return;
         }
@@ -34,12 +34,12 @@ Copy Join(const ListEntries &entries, QLatin1StringView lineEnd, bool skipStatus
 
 Copy ClipboardText(const ListEntries &entries)
 {
-    return Join(entries, QLatin1StringView(LineEnd), true);
+    return Join(entries, QLatin1StringView(LineEnd));
 }
 
 QString JoinLines(const ListEntries &lines, QLatin1StringView lineEnd)
 {
-    return Join(lines, lineEnd, false).text;
+    return Join(lines, lineEnd).text;
 }
 
 } // namespace Printout

@@ -19,7 +19,7 @@ struct Copy
 // Every entry that is not a status line, each followed by CR LF: the printout
 // as the C key copies it.
 Copy ClipboardText(const ListEntries &entries);
-// The printout's lines as one text, each followed by `lineEnd`.
+// The same lines as one text, each followed by `lineEnd`.
 QString JoinLines(const ListEntries &lines, QLatin1StringView lineEnd = QLatin1StringView(LineEnd));
 
 } // namespace Printout

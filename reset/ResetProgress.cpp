@@ -24,11 +24,9 @@ void ResetProgress::PhaseChanged(const ResetRecord &reset, Phase phase, int atte
     m_phase = phase;
     m_port = reset.port.name;
     m_attempt = attempt;
-    if (phase == Phase::Data) {
-        m_bytes = 0;
-        m_lines = 0;
-        m_afterCr = false;
-    }
+    m_bytes = 0; // counted in the data phase alone
+    m_lines = 0;
+    m_afterCr = false;
 }
 
 void ResetProgress::BytesReceived(QByteArrayView bytes, qint64 atNs)
