@@ -135,6 +135,13 @@ int ListPorts()
     return 0;
 }
 
+// `status`, once all that was printed is out; a write that failed on the way counts too.
+int Flushed(int status)
+{
+    std::fflush(stdout);
+    return std::ferror(stdout) ? ConsoleHost::OutputFailed : status;
+}
+
 // The kept printouts, newest first, one line each; only those holding `text` when it is given.
 int ListArchive(const QString &text)
 {
@@ -156,7 +163,7 @@ int ListArchive(const QString &text)
                                 + QByteArray::number(entry.lines) + '\t' + entry.Path() + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);
     }
-    return std::fflush(stdout) == 0 ? status : ConsoleHost::OutputFailed;
+    return Flushed(status);
 }
 
 // A kept printout's lines, as --reset prints them.
@@ -169,8 +176,8 @@ int ShowPrintout(const QByteArray &path)
         return ConsoleHost::Unreadable;
     }
     const QByteArray text = Printout::JoinLines(*lines, QLatin1StringView("\n")).toUtf8();
-    const bool written = std::fwrite(text.constData(), 1, text.size(), stdout) == size_t(text.size());
-    return written && std::fflush(stdout) == 0 ? ConsoleHost::Printed : ConsoleHost::OutputFailed;
+    std::fwrite(text.constData(), 1, text.size(), stdout);
+    return Flushed(ConsoleHost::Printed);
 }
 
 int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSeconds, bool outputOpen)

@@ -84,6 +84,7 @@ struct CommandLine
     QByteArray outPart; // or a part of it
     QString err;        // a part of standard error
     QString program = ZELVORIN_APP_PATH;
+    QString outputFile; // standard output goes there instead
 };
 
 struct Reset
@@ -193,6 +194,8 @@ private slots:
                                .out = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"};
         QTest::newRow("--show: a printout's lines, as --reset prints them") << CommandLine{
                 .arguments = {"--show", "%a/2026-12-06_14-32-05_COM1.bin"}, .status = 0, .out = "Summe: 5 €\nEnde\n\n"};
+        QTest::newRow("--show onto a full disk: its own status") << CommandLine{
+                .arguments = {"--show", "%a/2026-12-06_14-32-05_COM1.bin"}, .status = 6, .outputFile = "/dev/full"};
         QTest::newRow("--show: a file that cannot be read, its own status")
                 << CommandLine{.arguments = {"--show", "%a/fehlt.bin"},
                                .status = 8,
@@ -218,6 +221,8 @@ private slots:
         }
         QVERIFY(QDir(archive.path()).mkdir("2026-12-04_08-00-00_COM2.bin"));
         Program program;
+        if (!row.outputFile.isEmpty())
+            program.process.setStandardOutputFile(row.outputFile);
         program.Start(row.arguments.replaceInStrings("%a", archive.path()), pty.SlavePath(), archive.path(),
                       row.program);
         QCOMPARE(program.Wait(), row.status);
