@@ -27,10 +27,11 @@ namespace {
 // Runs `work` off the window's thread, and `then` with its result on it,
 // unless the view is gone or has asked for something newer meanwhile.
 template<typename Work, typename Then>
-void InBackground(QObject *context, int &latest, Work work, Then then)
+void InBackground(QObject *context, std::shared_ptr<const int> &latest, Work work, Then then)
 {
+    latest = std::make_shared<const int>(); // the newest request, by identity
     QtConcurrent::run(std::move(work))
-            .then(context, [&latest, asked = ++latest, then = std::move(then)](decltype(work()) result) {
+            .then(context, [&latest, asked = latest, then = std::move(then)](decltype(work()) result) {
                 if (asked == latest)
                     then(std::move(result));
             });
@@ -197,7 +198,7 @@ void ArchiveView::Search()
         return; // once what the files hold is known
     const QString text = m_search->text();
     if (text.isEmpty()) {
-        ++m_listAsked; // a search still running is answered too late
+        m_listAsked = nullptr; // a search still running is answered too late
         KeepChoice([&] { m_model.ShowOnly(std::nullopt); });
         SayCount();
         return;

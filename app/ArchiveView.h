@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class ListModel;
@@ -83,6 +84,6 @@ private:
     bool m_resetRunning = false;
     // The latest request for the list, and for the printout or comparison
     // shown; answers to older ones are dropped.
-    int m_listAsked = 0;
-    int m_shownAsked = 0;
+    std::shared_ptr<const int> m_listAsked;
+    std::shared_ptr<const int> m_shownAsked;
 };
