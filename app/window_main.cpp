@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zelvorin-window: the window, started by zelvorin when it has no options.
 
-#include "app/Application.h"
 #include "app/Form1.h"
-#include "app/QtGerman.h"
 #include "app/TerminationSignals.h"
+#include "app/WindowProgram.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTranslator>
 
 #include <cstdio>
@@ -48,14 +46,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(message));
 
     QTranslator qtGerman;
-    InstallQtGerman(qtGerman);
-
-    QApplication::setApplicationName(QLatin1StringView(ApplicationName));
-    QApplication::setDesktopFileName(QLatin1StringView(DesktopFileName));
-    QIcon icon;
-    for (const char *size : {"16", "32", "48"})
-        icon.addFile(QStringLiteral(":/icons/zelvorin-%1.png").arg(QLatin1StringView(size)));
-    QApplication::setWindowIcon(icon);
+    SetUpWindowProgram(qtGerman);
 
     Form1 form(PortDirectory::FromSystem(), PrintoutArchive(PrintoutArchive::FolderFromEnvironment()));
     // A signal closes the window as its close box does: a running reset

@@ -7,7 +7,7 @@
 
 #include "app/ArchiveView.h"
 #include "app/Form1.h"
-#include "app/QtGerman.h"
+#include "app/WindowProgram.h"
 #include "printout/PrintoutCopy.h"
 #include "printout/PrintoutPages.h"
 #include "printout/PrintoutRenderer.h"
@@ -109,7 +109,7 @@ class TestWindow : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(InstallQtGerman(m_german)); // Qt's own words in its dialogs, as the program has them
+        QVERIFY(SetUpWindowProgram(m_german)); // Qt's own words in its dialogs, as the program has them
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
 
@@ -176,6 +176,7 @@ private slots:
             return QAccessible::queryAccessibleInterface(Control<QWidget>(form, control))->text(QAccessible::Name);
         };
         QCOMPARE(form.windowTitle(), "Zelvorin 1.00 – ein Werkzeug des Zelvorin-Projekts");
+        QCOMPARE(form.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}})); // the program's
         QCOMPARE(name("List1"), "Ausdruck");
         QCOMPARE(name("Command1"), "Rückstellen");
         // The port field by the label beside it, as screen readers on Linux name a field.
