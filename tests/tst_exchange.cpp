@@ -584,19 +584,35 @@ private slots:
         write("2026-12-06_14-32-05_COM1_2_unvollstaendig.bin", "VDAI!  M\xfcnze\r\nhalb"); // Windows-1252
         write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlone\r\n\r\n");
         QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin")); // cannot be read as a file
+        write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");        // no port: none of ours
 
-        QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
-        ArchiveIndex::Read(entries, QFile::encodeName(folder));
-        QStringList listed;
-        for (const ArchiveEntry &entry : std::as_const(entries))
-            listed << QStringLiteral("%1 %2 %3 %4 %5 %6")
-                              .arg(entry.name.began.toString("dd HH:mm"), entry.name.port, entry.EndingText())
-                              .arg(entry.lines)
-                              .arg(entry.firstLine, entry.error);
-        QCOMPARE(listed, (QStringList{"06 14:32 COM1 unvollständig 3 Münze ",
-                                      "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ",
-                                      "06 14:32 COM1 Nachlauf 1 rest ", "05 09:00 pts_3 vollständig 2 Alone ",
-                                      "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"}));
+        const auto listed = [&folder] {
+            QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
+            ArchiveIndex::Read(entries, QFile::encodeName(folder));
+            QStringList lines;
+            for (const ArchiveEntry &entry : std::as_const(entries))
+                lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                                 .arg(entry.name.began.toString("dd HH:mm"), entry.name.port, entry.EndingText())
+                                 .arg(entry.lines)
+                                 .arg(entry.firstLine, entry.error);
+            return lines;
+        };
+        QCOMPARE(listed(), (QStringList{"06 14:32 COM1 unvollständig 3 Münze ",
+                                        "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ",
+                                        "06 14:32 COM1 Nachlauf 1 rest ", "05 09:00 pts_3 vollständig 2 Alone ",
+                                        "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"}));
+
+        // A file the index knows by its size and time is not read again.
+        const QByteArray alone = QFile::encodeName(folder + "/2026-12-05_09-00-00_pts_3.txt");
+        struct stat was = {};
+        QCOMPARE(::stat(alone.constData(), &was), 0);
+        write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso!\r\n\r\n");
+        timespec times[2] = {was.st_atim, was.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, alone.constData(), times, 0), 0);
+        QCOMPARE(listed().value(3), "05 09:00 pts_3 vollständig 2 Alone ");
+        times[1].tv_nsec ^= 1;
+        QCOMPARE(::utimensat(AT_FDCWD, alone.constData(), times, 0), 0);
+        QCOMPARE(listed().value(3), "05 09:00 pts_3 vollständig 2 Also! ");
     }
 
     void portDirectory_data()
@@ -666,6 +682,7 @@ private slots:
         QVERIFY(!port.Write("x")); // not before it is open
         QVERIFY(!port.SetSettings("9600,N,9,1"));
         QVERIFY(port.SetSettings(" 19200, n,8 ,2"));
+        QVERIFY(port.SetDtr(true)); // taken on at the open
         QVERIFY(port.SetPortNumber(1));
         QVERIFY(port.Open());
         QVERIFY(!port.Open()); // not while open

@@ -182,6 +182,7 @@ private slots:
         QStringList headers; // and what else each page says
         QMap<QString, double> widths;
         qsizetype stripsOnFirstPage = 0;
+        qsizetype onFirstPage = 0;
         qreal stripStep = 0; // from one strip's left edge to the next one's
         const QStringList pageBoxes = boxes.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1);
         for (const QString &pageBox : pageBoxes) {
@@ -202,12 +203,13 @@ private slots:
                 else
                     strips[at(1)][at(2)] = text;
             }
+            for (const QMap<double, QString> &strip : std::as_const(strips))
+                read << strip.values();
             if (stripsOnFirstPage == 0) {
+                onFirstPage = read.size();
                 stripsOnFirstPage = strips.size();
                 stripStep = strips.keys().value(1) - strips.firstKey();
             }
-            for (const QMap<double, QString> &strip : std::as_const(strips))
-                read << strip.values();
         }
         QCOMPARE(read, paper);
         QCOMPARE(pageBoxes.size(), pages);
@@ -216,6 +218,10 @@ private slots:
         QCOMPARE_GT(stripsOnFirstPage, 1);                       // side by side, as many as fit
         QCOMPARE_GT(stripStep, widths.value(QString(24, u'X'))); // apart
         QCOMPARE(widths.value("iiiiiiii"), widths.value("WWWWWWWW"));
+        // A printout that fills a page exactly takes that page alone.
+        QPdfWriter full(dir.filePath("b.pdf"));
+        full.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+        QCOMPARE(Printout::PrintPages(full, FromStrings(paper.first(onFirstPage)), "Kopfzeile"), 1);
     }
 };
 
