@@ -13,6 +13,7 @@
 #include "tools/Pty.h"
 #include "tools/SimulatedMachine.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStringList>
@@ -42,6 +43,19 @@ inline QByteArray Contents(const QByteArray &path)
 inline QByteArray Contents(const QString &path)
 {
     return Contents(QFile::encodeName(path));
+}
+
+// Writes a file whole; false where it cannot.
+inline bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A folder's files, hidden ones too, by name.
+inline QStringList Files(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 inline QStringList ToStrings(const ListEntries &entries)

@@ -77,11 +77,7 @@ public:
     void StopServer() { m_server.kill(), m_server.waitForFinished(); }
 
     QString ArchivePath() const { return m_home.filePath("Ausdrucke"); }
-    QString MachineLog() const
-    {
-        QFile log(m_home.filePath("machine.log"));
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
+    QString MachineLog() const { return QString::fromUtf8(Contents(m_home.filePath("machine.log"))); }
     QProcess &App() { return m_app; }
     // From the program's launch until its window was seen.
     qint64 StartupMs() const { return m_startupMs; }

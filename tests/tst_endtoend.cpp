@@ -41,7 +41,7 @@ private slots:
         QCOMPARE(session.App().exitCode(), exitCode);
         // All the same, the machine has its SYN, and what came is kept.
         QVERIFY(session.MachineLog().endsWith("SYN while printing, stopped\n"));
-        const QStringList kept = QDir(session.ArchivePath()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        const QStringList kept = Files(session.ArchivePath());
         QCOMPARE(kept.size(), 2);
         QVERIFY2(kept[0].endsWith("_unvollstaendig.bin"), qPrintable(kept[0]));
         QVERIFY2(kept[1].endsWith("_unvollstaendig.txt"), qPrintable(kept[1]));

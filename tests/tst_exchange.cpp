@@ -64,11 +64,6 @@ struct Bench
     FakeResetHost host{port, machine, clock};
 };
 
-QStringList Files(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
-
 // Some file systems (network shares, among others) cannot rename without
 // replacing, some have no unnamed files.
 bool renameCanRefuseToReplace = true;
@@ -573,9 +568,7 @@ private slots:
         const QString folder = dir.filePath("A");
         QDir().mkpath(folder);
         const auto write = [&folder](const QString &name, const QByteArray &bytes) {
-            QFile file(folder + '/' + name);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+            QVERIFY(WriteFile(folder + '/' + name, bytes));
         };
         const QByteArray printout = SimulatedMachine::DefaultHeader() + SimulatedMachine::DefaultPrintout() + Syn;
         write("2026-12-06_14-32-05_COM1.bin", printout);

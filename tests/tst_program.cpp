@@ -214,11 +214,8 @@ private slots:
         QTemporaryDir archive;
         for (const auto &[name, bytes] : {std::pair("2026-12-06_14-32-05_COM1.bin", "VDAI!Summe: 5 \x80\nEnde\n\x16"),
                                           std::pair("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n"),
-                                          std::pair("2026-12-05_09-00-00_pts_3_unvollstaendig.txt", "halb\r\n\r\n")}) {
-            QFile file(archive.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        }
+                                          std::pair("2026-12-05_09-00-00_pts_3_unvollstaendig.txt", "halb\r\n\r\n")})
+            QVERIFY(WriteFile(archive.filePath(name), bytes));
         QVERIFY(QDir(archive.path()).mkdir("2026-12-04_08-00-00_COM2.bin"));
         Program program;
         if (!row.outputFile.isEmpty())
@@ -357,26 +354,27 @@ private slots:
             QVERIFY(program.err.contains("*** Sende 05 und Warte\n*** Sende 05 und Warte\n*** Sende VDAI-Code\n*** "
                                          "Warte auf Daten\n\n*** Sende 22\n"));
         }
-        const QStringList files = QDir(archive.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        const QStringList files = Files(archive.path());
         QCOMPARE(files.size(), row.kept.size());
         for (qsizetype i = 0; i < files.size(); ++i) {
             QCOMPARE(files[i].section('_', 2), row.kept[i].replace("%1", line.SlavePath().section('/', -1)));
-            QFile file(archive.filePath(files[i]));
-            QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray expected = files[i].endsWith("_nachlauf.bin") ? line.Machine().SentEarlier()
                                         : files[i].endsWith(".bin")        ? received
                                                                     : PrintedLines(received).replace("\n", "\r\n");
-            QCOMPARE(file.readAll(), expected);
+            QCOMPARE(Contents(archive.filePath(files[i])), expected);
         }
     }
 
     // Stopped (Ctrl+Z) while the printout came, and continued: the time
-    // limit counts only time in which data could have come.
-    void stoppedAndContinued()
+    // limit counts only time in which data could have come. On a terminal,
+    // one progress line is drawn anew in place, and gone before the closing line.
+    void stoppedAndContinuedOnTerminal()
     {
         PtyMachine line({.answerAtPoll = 1, .printout = QByteArray(3000, 'x') + "\r\n"});
+        Pty terminal(true);
         QTemporaryDir archive;
         Program program;
+        program.process.setStandardErrorFile(QString::fromLocal8Bit(terminal.SlavePath()));
         program.Start({"--reset", "COM1", "--timeout", "1"}, QFile::encodeName(line.SlavePath()), archive.path());
         QVERIFY(QTest::qWaitFor([&] { return line.Machine().Sent().size() > 300; }, ProgramTimeoutMs));
         ::kill(program.process.processId(), SIGSTOP);
@@ -386,20 +384,7 @@ private slots:
         ::kill(program.process.processId(), SIGCONT);
         QCOMPARE(program.Wait(), 0);
         QCOMPARE(program.out, PrintedLines(line.Machine().FullTransmission()));
-    }
-
-    // On a terminal, one progress line is drawn anew in place, and gone before the closing line.
-    void progressOnTerminal()
-    {
-        PtyMachine line({.answerAtPoll = 2, .pieceIntervalMs = 20});
-        Pty terminal(true);
-        QTemporaryDir archive;
-        Program program;
-        program.process.setStandardErrorFile(QString::fromLocal8Bit(terminal.SlavePath()));
-        program.Start({"--reset", "COM1"}, QFile::encodeName(line.SlavePath()), archive.path());
-        QCOMPARE(program.Wait(), 0);
         const QByteArray shown = terminal.ReadAll();
-        // Counted on as it comes.
         QVERIFY2(QString::fromUtf8(shown).contains(QRegularExpression("\rEmpfange Ausdruck: [1-9]")),
                  shown.constData());
         QVERIFY2(shown.contains("\r\x1b[Kzelvorin: Ausdruck erhalten und gespeichert: "), shown.constData());
@@ -409,8 +394,8 @@ private slots:
     void noAnswer_data()
     {
         QTest::addColumn<Reset>("row");
-        QTest::newRow(
-                "a silent machine at a device path: nothing on standard output, and the time limit left to the data")
+        QTest::newRow("a silent machine at a device path: nothing on standard output, and the time limit left to "
+                      "the data")
                 << Reset{.arguments = {"--reset", "/dev/%r", "--timeout", "1"},
                          .scenario = SimulatedMachine::Scenario::Silent,
                          .status = 1,

@@ -200,10 +200,7 @@ private slots:
         QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), device);
         button->setFocus();
         // Frühere Ausdrucke, open meanwhile with an earlier printout chosen, offers nothing that opens a dialog.
-        QFile earlier(window.archive.filePath("2026-12-05_10-00-00_COM1.bin"));
-        QVERIFY(earlier.open(QIODevice::WriteOnly));
-        earlier.write("VDAI!Automat Nr. 1\n\x16");
-        earlier.close();
+        QVERIFY(WriteFile(window.archive.filePath("2026-12-05_10-00-00_COM1.bin"), "VDAI!Automat Nr. 1\n\x16"));
         QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
         const auto dialogOffered = [actions = form.ArchiveWindow()->findChild<QTableView *>()->actions()] {
             return std::ranges::any_of(actions, [](const QAction *action) {
@@ -390,12 +387,10 @@ private slots:
     {
         QTemporaryDir archive;
         const auto keep = [&archive](const QString &name, int machine, int sum) {
-            QFile file(archive.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QStringLiteral("VDAI!Automat Nr. %1\nSumme %2\nEnde\nDanke\n\x16")
-                               .arg(machine)
-                               .arg(sum)
-                               .toLatin1());
+            QVERIFY(WriteFile(archive.filePath(name), QStringLiteral("VDAI!Automat Nr. %1\nSumme %2\nEnde\nDanke\n\x16")
+                                                              .arg(machine)
+                                                              .arg(sum)
+                                                              .toLatin1()));
         };
         keep("2026-12-05_10-00-00_COM1.bin", 1, 10);
         keep("2026-12-06_10-00-00_COM2.bin", 2, 20);
@@ -445,7 +440,7 @@ private slots:
         QTest::keyClick(table, Qt::Key_Down); // the oldest
         QTRY_COMPARE(printout->model()->index(0, 0).data().toString(), "nicht lesbar: ein Ordner, keine Datei");
 
-        QCOMPARE(QDir(archive.path()).entryList(QDir::Files | QDir::Hidden).size(), 3); // read, never written
+        QCOMPARE(Files(archive.path()).size(), 3); // read, never written
         QTest::keyClick(table, Qt::Key_Escape);
         QVERIFY(!view->isVisible());
     }
@@ -468,10 +463,8 @@ private slots:
         QFETCH(Opening, row);
         QTemporaryDir tools;
         if (!row.opener.isNull()) {
-            QFile opener(tools.filePath("xdg-open"));
-            QVERIFY(opener.open(QIODevice::WriteOnly));
-            opener.write("#!/bin/sh\n" + row.opener.toUtf8() + '\n');
-            opener.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+            QVERIFY(WriteFile(tools.filePath("xdg-open"), "#!/bin/sh\n" + row.opener.toUtf8() + '\n'));
+            QFile::setPermissions(tools.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner);
         }
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(tools.path()));
