@@ -372,7 +372,6 @@ void Form1::BuildListMenu()
     m_listMenu->addSeparator();
     m_archiveAction = m_listMenu->addAction(QStringLiteral("&Frühere Ausdrucke …"), this, &Form1::ShowArchive);
     m_archiveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_archiveAction->setShortcutContext(Qt::WindowShortcut);
     addAction(m_archiveAction);
     m_folderAction = m_listMenu->addAction(QStringLiteral("&Archivordner öffnen"), this, &Form1::OpenArchiveFolder);
     UpdateActions();

@@ -34,7 +34,6 @@ PrintoutActions::PrintoutActions(QWidget *window, Source source)
     };
     for (const auto &[action, keys, act] : actions) {
         action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
         action->setEnabled(false);
         window->addAction(action);
         connect(action, &QAction::triggered, this, [this, act = act] {
