@@ -66,7 +66,6 @@ ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
     m_table->setAccessibleName(QStringLiteral("Frühere Ausdrucke"));
     m_table->setModel(&m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + RowPadding);
     m_table->horizontalHeader()->setStretchLastSection(true);
