@@ -24,18 +24,29 @@
 namespace {
 
 constexpr quint32 IndexMagic = 0x5A455649; // "ZEVI"
-constexpr quint32 IndexVersion = 1;
+constexpr quint32 IndexVersion = 2;
 
 // What the index keeps of a file, recognised by its size and time.
 struct Known
 {
     qint64 size{};
     qint64 mtimeNs{};
-    qsizetype lines{};
+    qint64 lines{};
     QString firstLine;
     QByteArray folded;
 };
 
+QDataStream &operator<<(QDataStream &out, const Known &known)
+{
+    return out << known.size << known.mtimeNs << known.lines << known.firstLine << known.folded;
+}
+
+QDataStream &operator>>(QDataStream &in, Known &known)
+{
+    return in >> known.size >> known.mtimeNs >> known.lines >> known.firstLine >> known.folded;
+}
+
+// Empty where there is none, or another kind, or one cut short or spoiled: made anew from the files.
 QHash<QByteArray, Known> LoadIndex(const QString &path)
 {
     QHash<QByteArray, Known> known;
@@ -46,20 +57,8 @@ QHash<QByteArray, Known> LoadIndex(const QString &path)
     quint32 magic = 0;
     quint32 version = 0;
     in >> magic >> version;
-    if (magic != IndexMagic || version != IndexVersion)
-        return known; // another kind: made anew
-    qint64 count = 0;
-    in >> count;
-    for (qint64 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-        QByteArray base;
-        Known entry;
-        qint64 lines = 0;
-        in >> base >> entry.size >> entry.mtimeNs >> lines >> entry.firstLine >> entry.folded;
-        entry.lines = lines;
-        known.insert(base, entry);
-    }
-    if (in.status() != QDataStream::Ok)
-        known.clear(); // cut short or spoiled: made anew from the files
+    if (magic == IndexMagic && version == IndexVersion)
+        in >> known; // emptied again where the stream fails
     return known;
 }
 
@@ -69,15 +68,13 @@ void SaveIndex(const QString &path, const QList<ArchiveEntry> &entries)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return; // without an index, the next look reads the files again
-    QDataStream out(&file);
-    qint64 count = 0;
-    for (const ArchiveEntry &entry : entries)
-        count += entry.read && entry.error.isEmpty();
-    out << IndexMagic << IndexVersion << count;
+    QHash<QByteArray, Known> known;
     for (const ArchiveEntry &entry : entries) {
         if (entry.read && entry.error.isEmpty())
-            out << entry.base << entry.size << entry.mtimeNs << qint64(entry.lines) << entry.firstLine << entry.folded;
+            known.insert(entry.base, {entry.size, entry.mtimeNs, entry.lines, entry.firstLine, entry.folded});
     }
+    QDataStream out(&file);
+    out << IndexMagic << IndexVersion << known;
     file.commit();
 }
 
