@@ -329,8 +329,13 @@ private slots:
         QCOMPARE(save->geometry().bottomLeft(), status.bottomLeft()); // at the foot of the status line
         QCOMPARE(window.form.StatusText(), "Ausdruck nicht gespeichert: " + dir.filePath("file/Ausdrucke")
                                                    + ": der Ordner lässt sich nicht anlegen");
-        QVERIFY(Control<QLabel>(window.form, "StatusIcon")->isVisible());
-        QCOMPARE(Control<QLabel>(window.form, "StatusIcon")->accessibleName(), "Warnung");
+        const auto *icon = Control<QLabel>(window.form, "StatusIcon");
+        QVERIFY(icon->isVisible());
+        QCOMPARE(icon->accessibleName(), "Warnung");
+        // The warning's text beside the icon and above the button.
+        const auto *line = Control<QLabel>(window.form, "StatusLine");
+        QCOMPARE(line->x() + line->contentsRect().x(), icon->geometry().right() + 1);
+        QCOMPARE(line->geometry().bottom() + 1, save->y());
         window.WhenDialog([&](QDialog *dialog) {
             qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath("gerettet.txt"));
             QMetaObject::invokeMethod(dialog, "accept");
@@ -338,7 +343,8 @@ private slots:
         save->click();
         QCOMPARE(Contents(dir.filePath("gerettet.txt")),
                  Printout::JoinLines(Printout::RenderPrintout(window.machine.Machine().FullTransmission())).toUtf8());
-        QVERIFY(!Control<QLabel>(window.form, "StatusIcon")->isVisible()); // the warning gave way
+        QVERIFY(!icon->isVisible()); // the warning gave way
+        QCOMPARE(line->contentsRect().x(), 0);
     }
 
     void copyOnKeyRelease_data()
@@ -417,6 +423,8 @@ private slots:
         QCOMPARE(printout->model()->index(1, 0).data().toString(), "Summe 15");
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), "Automat Nr. 1\r\nSumme 15\r\nEnde\r\nDanke\r\n\r\n");
+        QTest::keyClick(table, Qt::Key_Return); // on to the printout shown, to be read line by line
+        QCOMPARE(view->focusWidget(), printout);
 
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(view->focusWidget(), "NR. 2");
