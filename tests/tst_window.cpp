@@ -443,6 +443,7 @@ private slots:
         QCOMPARE(comparison->model()->index(0, 2).data().toString(), "Automat Nr. 2");
         QTest::keyClick(table, Qt::Key_Down); // the oldest
         QTRY_COMPARE(printout->model()->index(0, 0).data().toString(), "nicht lesbar: ein Ordner, keine Datei");
+        QVERIFY(printout->isVisible()); // in place of the comparison
 
         QCOMPARE(Files(archive.path()).size(), 3); // read, never written
         QTest::keyClick(table, Qt::Key_Escape);
