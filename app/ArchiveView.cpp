@@ -55,7 +55,6 @@ ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
     , m_comparisonView(new QTableView(m_shown))
 {
     setWindowTitle(QStringLiteral("Frühere Ausdrucke – Zelvorin"));
-    setAttribute(Qt::WA_QuitOnClose, false); // closing the main window ends the program, this one with it
     m_search->setObjectName(QStringLiteral("Search"));
     m_search->setPlaceholderText(QStringLiteral("Suchen (Strg+F): Automatennummer, Produkt …"));
     m_search->setAccessibleName(QStringLiteral("Suchen"));

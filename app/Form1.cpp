@@ -541,10 +541,13 @@ void Form1::closeEvent(QCloseEvent *event)
     m_state.QuitRequested = true;
     m_quitCause = {StopCause::Close};
     // A running reset notices the request, winds down and then closes the window.
-    if (m_resetRunning)
+    if (m_resetRunning) {
         event->ignore();
-    else
-        event->accept();
+        return;
+    }
+    event->accept();
+    if (m_archiveView) // the program ends with its main window
+        m_archiveView->close();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

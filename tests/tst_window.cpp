@@ -296,6 +296,8 @@ private slots:
         QCOMPARE(offered, QFileInfo(kept).completeBaseName() + ".pdf");
         QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("gedruckt.pdf"));
         QVERIFY(Contents(window.archive.filePath("gedruckt.pdf")).startsWith("%PDF"));
+        QVERIFY(form.close());
+        QVERIFY(!form.ArchiveWindow()->isVisible()); // closed with the main window
     }
 
     // Esc during a reset ends it as a close would, and the window stays, ready for the next try.
