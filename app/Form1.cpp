@@ -400,7 +400,6 @@ void Form1::ShowArchive()
 
 void Form1::ShowListMenu(const QPoint &where)
 {
-    UpdateActions();
     m_listMenu->popup(where);
 }
 

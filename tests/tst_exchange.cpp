@@ -565,6 +565,7 @@ private slots:
     void archiveIndexFindsPrintouts()
     {
         QTemporaryDir dir;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache"))); // where the index goes, made anew
         const QString folder = dir.filePath("A");
         QDir().mkpath(folder);
         const auto write = [&folder](const QString &name, const QByteArray &bytes) {

@@ -164,6 +164,10 @@ private slots:
             QCOMPARE(form.focusWidget()->objectName(), QString(next));
             QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
         }
+        // Room the window gains goes to the list.
+        const QSize listSize = list->size();
+        form.resize(form.size() + QSize(50, 50));
+        QTRY_COMPARE(list->size(), listSize + QSize(50, 50));
     }
 
     void wholeResetOnPseudoTerminal()
