@@ -202,6 +202,7 @@ private slots:
         auto *combo = Control<QComboBox>(form, "Combo1");
         QCOMPARE(combo->currentText(), "COM1");
         QCOMPARE(combo->itemData(0, Qt::ToolTipRole).toString(), device);
+        QVERIFY(Control<QLabel>(form, "PortInfo")->text().startsWith("/dev/pts/")); // beside the field
         button->setFocus();
         // Frühere Ausdrucke, open meanwhile with an earlier printout chosen, offers nothing that opens a dialog.
         QVERIFY(WriteFile(window.archive.filePath("2026-12-05_10-00-00_COM1.bin"), "VDAI!Automat Nr. 1\n\x16"));
@@ -386,6 +387,11 @@ private slots:
         // Without a reset that brought a printout, nor an archive, the list's menu has nothing to offer.
         QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(EnabledActions(form.ListMenu()), QStringList());
+        form.ListMenu()->close();
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                     list->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(list->viewport(), &rightClick); // the same menu
+        QVERIFY(form.ListMenu()->isVisible());
         QVERIFY(form.close()); // idle, it closes at once
     }
 
@@ -461,6 +467,7 @@ private slots:
     {
         QTest::addColumn<Opening>("row");
         QTest::newRow("a file manager takes it") << Opening{.opener = "exit 0", .said = "Archivordner geöffnet: %1"};
+        QTest::newRow("there is no opener") << Opening{.said = "Kein Dateimanager gefunden – Ordner: %1"};
         QTest::newRow("none is set up") << Opening{.opener = "exit 3",
                                                    .said = "Kein Dateimanager gefunden – Ordner: %1"};
         // As xdg-open does where it waits for the file manager it started.
