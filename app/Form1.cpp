@@ -641,8 +641,8 @@ void Form1::CopyPrintout(int keyCode)
             return;
         }
         QGuiApplication::clipboard()->setText(copy.text, QClipboard::Clipboard);
-        SetStatus(copy.lines == 1 ? QStringLiteral("Ausdruck kopiert: 1 Zeile")
-                                  : QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
+        // A printout comes with the blank line before it: never a single line.
+        SetStatus(QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
     });
 }
 
