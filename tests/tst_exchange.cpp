@@ -565,6 +565,8 @@ private slots:
         QCOMPARE(parsed.began, began);
         QCOMPARE(parsed.port, port == "COM1" ? port : part + "_2");
         QCOMPARE(parsed.ending, Ending::Tail);
+        // A name without the leading dot is the user's, however much it looks like one of ours.
+        QCOMPARE(ArchiveNames::ParseHidden(stem + ArchiveNames::WorkingMark + ArchiveNames::NewToken()).mark, "");
     }
 
     // What the archive holds, as the window's view and the command line find it.
