@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -138,6 +139,7 @@ private slots:
         QCOMPARE_LT(form.LayoutScale().height(), Form1::MaxLayoutScale); // the least that fits, not the cap
         QVERIFY(!Control<QLabel>(form, "StatusIcon")->isVisible());      // no warning, no sign of one
         const auto *list = Control<QListView>(form, "List1");
+        QCOMPARE(list->font(), QFontDatabase::systemFont(QFontDatabase::FixedFont)); // the printout's columns
         QTRY_VERIFY(list->verticalScrollBar()->isVisible());
         QTRY_VERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(199, 0)))); // the newest
         QVERIFY(!list->horizontalScrollBar()->isVisible());
@@ -429,6 +431,15 @@ private slots:
         QCOMPARE_GE(table->columnWidth(ArchiveModel::Time), table->fontMetrics().horizontalAdvance(cell(0, 0)));
         auto *printout = view->findChild<QListView *>("Printout");
         QCOMPARE_GT(table->width(), printout->width());
+        // Each part named for screen readers; printouts in the fixed font, as in the main window.
+        QStringList named;
+        for (const QWidget *part : view->findChildren<QWidget *>())
+            named << part->accessibleName();
+        named.removeAll(QString());
+        named.sort();
+        QCOMPARE(named, (QStringList{"Ausdruck", "Frühere Ausdrucke", "Status", "Suchen", "Vergleich"}));
+        QCOMPARE(printout->font(), QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        QCOMPARE(view->findChild<QTableView *>("Comparison")->font(), printout->font());
 
         // The newest shown as the list would show it, and copied as the key C copies it.
         QTRY_VERIFY(printout->model() && printout->model()->rowCount() == 5);
