@@ -26,6 +26,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -76,6 +77,10 @@ std::atomic<int> failingWritesOfSome = 0;
 // A write that begins with this takes two bytes only, as a write may.
 constexpr char Piecewise[] = "piecewise";
 
+// What each fsync made lasting, in order: a file's size, or "/" for a folder.
+std::mutex syncedMutex;
+QByteArrayList synced;
+
 PortDevice System(const QString &name)
 {
     return {name, "/fake/" + name.toLatin1(), QString()}; // listed, never opened
@@ -110,6 +115,17 @@ extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
     if (written.startsWith(Piecewise))
         size = 2;
     return reinterpret_cast<decltype(&write)>(::dlsym(RTLD_NEXT, "write"))(descriptor, bytes, size);
+}
+
+extern "C" int fsync(int descriptor)
+{
+    struct stat file = {};
+    ::fstat(descriptor, &file);
+    {
+        const std::lock_guard lock(syncedMutex);
+        synced << (S_ISDIR(file.st_mode) ? QByteArray("/") : QByteArray::number(qint64(file.st_size)));
+    }
+    return reinterpret_cast<decltype(&fsync)>(::dlsym(RTLD_NEXT, "fsync"))(descriptor);
 }
 
 struct Exchange
@@ -386,6 +402,7 @@ private slots:
                 journaled += bytes == Syn ? Contents(m_runtime.filePath("zelvorin/" + journal)) : QByteArray();
         };
         ArchiveKeeper keeper(QFile::encodeName(folder));
+        synced.clear();
         ResetRecord record = RunReset(bench.host, keeper);
         record.archive = AwaitKept(keeper);
 
@@ -407,8 +424,12 @@ private slots:
         if (files.isEmpty() || record.received.isEmpty())
             return;
         QCOMPARE(Contents(record.archive.binPath), record.received);
+        const QByteArray text = Printout::JoinLines(record.printout).toUtf8();
         if (files.size() > 1)
-            QCOMPARE(Contents(record.archive.textPath), Printout::JoinLines(record.printout).toUtf8());
+            QCOMPARE(Contents(record.archive.textPath), text);
+        if (row.files == QStringList{".bin", ".txt"}) // the bytes, then their names on the disk
+            QCOMPARE(synced, (QByteArrayList{QByteArray::number(record.received.size()), "/",
+                                             QByteArray::number(text.size()), "/"}));
         QCOMPARE(Files(m_runtime.filePath("zelvorin")), QStringList()); // the journal gone with its work done
     }
 
