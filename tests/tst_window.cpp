@@ -303,6 +303,12 @@ private slots:
         QCOMPARE(offered, QFileInfo(kept).completeBaseName() + ".pdf");
         QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("gedruckt.pdf"));
         QVERIFY(Contents(window.archive.filePath("gedruckt.pdf")).startsWith("%PDF"));
+        // The port is what the user types: nothing completed, nothing added to the list.
+        combo->clearEditText();
+        QTest::keyClicks(combo, "COM");
+        QTest::keyClick(combo, Qt::Key_Enter);
+        QCOMPARE(combo->currentText(), "COM");
+        QCOMPARE(combo->count(), 1);
         QVERIFY(form.close());
         QVERIFY(!form.ArchiveWindow()->isVisible()); // closed with the main window
     }
