@@ -5,6 +5,7 @@
 #include "reset/ResetRecord.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -168,17 +169,10 @@ Parsed Parse(const QString &fileName)
     // The port of a COM name is known, and so is the number after it; any
     // other is read as the name holds it, also from the names of older
     // releases, which held any character.
-    const qsizetype underscore = rest.indexOf(u'_');
-    const QStringView port = underscore < 0 ? rest : rest.first(underscore);
-    const int numbered = underscore < 0
-                                 ? 1
-                                 : number(underscore + 1 + (rest.data() - name.data()), rest.size() - underscore - 1);
-    if (port.size() == 4 && port.startsWith(u"COM") && port[3] >= u'1' && port[3] <= u'9' && numbered >= 2) {
-        parsed.port = port.toString();
-        parsed.number = numbered;
-    } else {
-        parsed.port = rest.toString();
-    }
+    static const QRegularExpression numberedCom(QStringLiteral("^(COM[1-9])_([2-9]|[1-9][0-9]{1,8})$"));
+    const QRegularExpressionMatch com = numberedCom.match(rest.toString());
+    parsed.port = com.hasMatch() ? com.captured(1) : rest.toString();
+    parsed.number = com.hasMatch() ? com.captured(2).toInt() : 1;
     return parsed;
 }
 
