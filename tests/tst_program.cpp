@@ -135,19 +135,23 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<CommandLine>("row");
-        QTest::newRow("--help, with the statuses the program gives")
-                << CommandLine{.arguments = {"--help"},
-                               .status = 0,
-                               .outParts = {"(Vorgabe 60, 0 wartet",
-                                            "Rückgabewerte von --reset:\n"
-                                            "  0  der Ausdruck ist vollständig angekommen\n"
-                                            "  1  der Automat hat auf zwanzig Anfragen nicht geantwortet\n"
-                                            "  2  falscher Aufruf oder unbekannte Schnittstelle\n"
-                                            "  3  die Schnittstelle lässt sich nicht öffnen\n"
-                                            "  4  die Daten wurden nach 64 MiB abgeschnitten\n"
-                                            "  6  der Ausdruck ließ sich nicht auf die Standardausgabe schreiben\n"
-                                            "  7  die Daten blieben vor ihrem Ende aus (--timeout)\n"
-                                            "  129, 130, 131, 143  "}};
+        QTest::newRow("--help, with the statuses the program gives") << CommandLine{
+                .arguments = {"--help"},
+                .status = 0,
+                .outParts = {"(Vorgabe 60, 0 wartet",
+                             "Rückgabewerte von --reset:\n"
+                             "  0  der Ausdruck ist vollständig angekommen\n"
+                             "  1  der Automat hat auf zwanzig Anfragen nicht geantwortet\n"
+                             "  2  falscher Aufruf oder unbekannte Schnittstelle\n"
+                             "  3  die Schnittstelle lässt sich nicht öffnen\n"
+                             "  4  die Daten wurden nach 64 MiB abgeschnitten\n"
+                             "  6  der Ausdruck ließ sich nicht auf die Standardausgabe schreiben\n"
+                             "  7  die Daten blieben vor ihrem Ende aus (--timeout)\n"
+                             "  129, 130, 131, 143  ",
+                             "Rückgabewerte von --archive und --show: 0, 2, und\n"
+                             "  8  eine Datei ließ sich nicht lesen\n\nUmgebung: ZELVORIN_COM1 bis "
+                             "ZELVORIN_COM9 legen die Geräte fest,\nZELVORIN_ARCHIVE den Archivordner. Mehr "
+                             "in zelvorin(1).\n"}};
         QTest::newRow("an unknown option")
                 << CommandLine{.arguments = {"--bogus"}, .err = "unbekannte Option »--bogus«"};
         QTest::newRow("two commands at once") << CommandLine{.arguments = {"--archive", "--ports"},
