@@ -116,12 +116,10 @@ void ConsoleHost::AwaitArchive(ResetRecord &record)
             m_keeper.get(), &ArchiveKeeper::Kept, m_keeper.get(),
             [&record](const QDateTime &, const ArchiveResult &result) { record.archive = result; });
     // A signal, now or before, asks to be done: a disk that has not answered
-    // by then is left to the journal.
+    // by then is left to the journal. (The timer's connections go with it.)
     QTimer givingUp;
-    givingUp.setSingleShot(true);
     givingUp.setInterval(SignalledArchiveWaitMs);
-    const QMetaObject::Connection signalled = QObject::connect(&m_signals, &TerminationSignals::Received, &givingUp,
-                                                               [&givingUp] { givingUp.start(); });
+    QObject::connect(&m_signals, &TerminationSignals::Received, &givingUp, [&givingUp] { givingUp.start(); });
     if (m_signalsReceived > 0)
         givingUp.start();
     bool gaveUp = false;
@@ -129,7 +127,6 @@ void ConsoleHost::AwaitArchive(ResetRecord &record)
     while (record.archive.state == ArchiveResult::State::Pending && !gaveUp)
         EventLoop::Pump(PumpMode::WaitForActivity);
     QObject::disconnect(kept);
-    QObject::disconnect(signalled);
     if (record.archive.state == ArchiveResult::State::Pending)
         record.archive.state = ArchiveResult::State::Unfinished; // the journal keeps the bytes for the next start
 }

@@ -285,6 +285,8 @@ private slots:
                          .redirection = ">/dev/full"};
         QTest::newRow("a slow machine that keeps sending: no time limit")
                 << Reset{.arguments = {"--reset", "COM1", "--timeout", "1"}, .kept = complete, .pieceMs = 60};
+        QTest::newRow("--timeout 0: none at all")
+                << Reset{.arguments = {"--reset", "COM1", "--timeout", "0"}, .kept = complete, .pieceMs = 60};
         QTest::newRow("a machine that stops sending: the time limit")
                 << Reset{.arguments = {"--reset", "COM1", "--timeout", "1"},
                          .scenario = S::NoFinalSyn,
