@@ -670,6 +670,30 @@ private slots:
         QCOMPARE(paths, expected);
     }
 
+    // How the port list describes an adapter the system knows.
+    void systemDescription_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("manufacturer");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("adapter and maker") << "USB-Serial Controller"
+                                           << "Prolific"
+                                           << "USB-Serial Controller, Prolific";
+        QTest::newRow("a maker that says the same, once") << "FTDI"
+                                                          << "FTDI"
+                                                          << "FTDI";
+        QTest::newRow("no maker") << "16550A"
+                                  << ""
+                                  << "16550A";
+    }
+    void systemDescription()
+    {
+        QFETCH(QString, description);
+        QFETCH(QString, manufacturer);
+        QFETCH(QString, shown);
+        QCOMPARE(PortDirectory::SystemDescription(description, manufacturer), shown);
+    }
+
     // What to do when the user may not open a device.
     void permissionAdvice_data()
     {
