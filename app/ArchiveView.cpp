@@ -55,11 +55,9 @@ ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
     , m_comparisonView(new QTableView(m_shown))
 {
     setWindowTitle(QStringLiteral("Frühere Ausdrucke – Zelvorin"));
-    m_search->setObjectName(QStringLiteral("Search"));
     m_search->setPlaceholderText(QStringLiteral("Suchen (Strg+F): Automatennummer, Produkt …"));
     m_search->setAccessibleName(QStringLiteral("Suchen"));
     m_search->setClearButtonEnabled(true);
-    m_status->setObjectName(QStringLiteral("Status"));
     m_status->setAccessibleName(QStringLiteral("Status"));
     m_table->setObjectName(QStringLiteral("Printouts"));
     m_table->setAccessibleName(QStringLiteral("Frühere Ausdrucke"));

@@ -78,8 +78,8 @@ private:
     QAction *m_copy;
     std::optional<PrintoutDocument> m_document; // the one shown
     QFileSystemWatcher m_watcher;
-    QTimer m_rescan;
-    QTimer m_searchDelay;
+    QTimer m_rescan{this}; // children, so that they are found like the window's other parts
+    QTimer m_searchDelay{this};
     bool m_read = false; // what the files hold is known
     bool m_resetRunning = false;
     // The latest request for the list, and for the printout or comparison

@@ -412,8 +412,6 @@ void Form1::OpenArchiveFolder()
     // manager it started, ending it would close that too.
     auto *opener = new QProcess;
     connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
-    auto *patience = new QTimer(opener);
-    patience->setSingleShot(true);
     const auto said = [this, opener, folder](bool taken) {
         opener->disconnect(this);
         SetStatus(taken ? QStringLiteral("Archivordner geöffnet: %1").arg(folder)
@@ -427,9 +425,8 @@ void Form1::OpenArchiveFolder()
             opener->deleteLater();
         }
     });
-    connect(patience, &QTimer::timeout, this, [said] { said(true); });
     opener->start(QStringLiteral("xdg-open"), {folder});
-    patience->start(FileManagerAnswerMs);
+    QTimer::singleShot(FileManagerAnswerMs, opener, [said] { said(true); }); // gone with the opener
 }
 
 void Form1::ShowPortInfo()
