@@ -22,6 +22,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -425,6 +426,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
         ArchiveView *view = form.ArchiveWindow();
+        QCOMPARE(view->StatusText(), "Lese das Archiv …"); // until the files are read
         QVERIFY(QTest::qWaitForWindowActive(view));
         QCOMPARE(view->windowTitle(), "Frühere Ausdrucke – Zelvorin");
         auto *table = view->findChild<QTableView *>("Printouts");
@@ -439,6 +441,11 @@ private slots:
         QCOMPARE_GE(table->columnWidth(ArchiveModel::Time), table->fontMetrics().horizontalAdvance(cell(0, 0)));
         auto *printout = view->findChild<QListView *>("Printout");
         QCOMPARE_GT(table->width(), printout->width());
+        QCOMPARE(table->horizontalHeader()->length(), table->viewport()->width()); // no empty strip beside
+        // The search above the printouts, the status below them.
+        const auto top = [view](const QWidget *part) { return part->mapTo(view, QPoint()).y(); };
+        QCOMPARE_LT(top(view->findChild<QLineEdit *>()) + view->findChild<QLineEdit *>()->height(), top(table));
+        QCOMPARE_LT(top(table) + table->height(), top(view->findChild<QLabel *>()));
         // Each part named for screen readers; printouts in the fixed font, as in the main window.
         QStringList named;
         for (const QWidget *part : view->findChildren<QWidget *>())
