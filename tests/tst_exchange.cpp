@@ -457,7 +457,9 @@ private slots:
         Recording second{.folder = folder, .stem = "S", .token = ArchiveNames::NewToken()};
         first.StartWorking();
         second.StartWorking();
+        synced.clear();
         QCOMPARE(second.Keep("two", Ending::Complete, "2").binPath, folder + "/S.bin");
+        QCOMPARE(synced, (QByteArrayList{"3", "/", "1", "/"})); // each file whole before it has its name
         QCOMPARE(first.Keep("one", Ending::Complete, "1").binPath, folder + "/S_2.bin");
         QCOMPARE(Contents(folder + "/S_2.txt"), "1");
         ResetRecord record;
@@ -651,9 +653,9 @@ private slots:
         QTest::newRow("a named port takes its slot, an empty name keeps one free, the system's fill the rest")
                 << QList<PortDevice>{System("ttyS0"), System("ttyUSB0")} << NamedPorts{{1, ""}, {2, "/tmp/pty"}}
                 << QByteArrayList{"", "/tmp/pty", "/fake/ttyS0", "/fake/ttyUSB0"};
-        QTest::newRow("names resolved as the port opens them")
-                << QList<PortDevice>{} << NamedPorts{{1, "pts/7"}, {2, "./x"}, {3, "../y"}}
-                << QByteArrayList{"/dev/pts/7", here + "/x", here + "/../y"};
+        QTest::newRow("names resolved as the port opens them, up to COM9")
+                << QList<PortDevice>{} << NamedPorts{{1, "pts/7"}, {2, "./x"}, {3, "../y"}, {9, "/z"}}
+                << QByteArrayList{"/dev/pts/7", here + "/x", here + "/../y", "", "", "", "", "", "/z"};
     }
 
     void portDirectory()

@@ -292,6 +292,9 @@ private slots:
         QCOMPARE(proposed, (QStringList{QFileInfo(kept).fileName(), "Speichern"}));
         QCOMPARE(Contents(window.archive.filePath("<b>gespeichert.txt")), Contents(kept));
         QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("<b>gespeichert.txt"));
+        auto *statusLine = Control<QLabel>(form, "StatusLine"); // to be selected and copied, as it reads
+        statusLine->setSelection(0, int(form.StatusText().size()));
+        QCOMPARE(statusLine->selectedText(), form.StatusText());
         // Printed to a file by Ctrl+P: the archive's name proposed, and the status line says where.
         QString offered;
         window.WhenDialog([&](QDialog *dialog) {
