@@ -18,6 +18,7 @@
 #include "serial/PortDiagnostics.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -749,7 +750,14 @@ private slots:
         QByteArray received;
         QTRY_COMPARE(received += port.Read(keep) ? keep : QByteArray("failed"), EveryByte());
         QVERIFY(port.Read(keep));
-        QCOMPARE(keep, QByteArray());  // nothing waiting reads as ""
+        QCOMPARE(keep, QByteArray()); // nothing waiting reads as ""
+        QVERIFY(!port.InputWaiting());
+        pty.Write("x"); // seen in the driver already, before any event reads it
+        QElapsedTimer waited;
+        waited.start();
+        while (!port.InputWaiting() && waited.elapsed() < 5000) {
+        }
+        QVERIFY(port.InputWaiting());
         QVERIFY(!port.SetInputLen(1)); // a read takes all there is
         QVERIFY(port.SetInputLen(0));
         QVERIFY(port.Close());
