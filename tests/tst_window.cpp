@@ -447,7 +447,10 @@ private slots:
         QCOMPARE(table->horizontalHeader()->length(), table->viewport()->width()); // no empty strip beside
         // The search above the printouts, the status below them.
         const auto top = [view](const QWidget *part) { return part->mapTo(view, QPoint()).y(); };
-        QCOMPARE_LT(top(view->findChild<QLineEdit *>()) + view->findChild<QLineEdit *>()->height(), top(table));
+        const auto *search = view->findChild<QLineEdit *>();
+        QCOMPARE_LT(top(search) + search->height(), top(table));
+        QCOMPARE(search->placeholderText(),
+                 "Suchen (Strg+F): Automatennummer, Produkt …"); // what it finds, by which key
         QCOMPARE_LT(top(table) + table->height(), top(view->findChild<QLabel *>()));
         // Each part named for screen readers; printouts in the fixed font, as in the main window.
         QStringList named;
