@@ -651,6 +651,8 @@ private slots:
         QTest::newRow("on-board UARTs first, then adapters, in natural order")
                 << QList<PortDevice>{System("ttyUSB0"), System("ttyS10"), System("ttyS2"), System("ttyACM0")}
                 << NamedPorts{} << QByteArrayList{"/fake/ttyS2", "/fake/ttyS10", "/fake/ttyACM0", "/fake/ttyUSB0"};
+        QTest::newRow("a name of digits alone by its number") << QList<PortDevice>{System("10"), System("9")}
+                                                              << NamedPorts{} << QByteArrayList{"/fake/9", "/fake/10"};
         QTest::newRow("a named port takes its slot, an empty name keeps one free, the system's fill the rest")
                 << QList<PortDevice>{System("ttyS0"), System("ttyUSB0")} << NamedPorts{{1, ""}, {2, "/tmp/pty"}}
                 << QByteArrayList{"", "/tmp/pty", "/fake/ttyS0", "/fake/ttyUSB0"};
