@@ -75,8 +75,10 @@ bool unnamedFiles = true;
 constexpr char Failing[] = "some";
 constexpr char FailingText[] = "FAILTEXT";
 std::atomic<int> failingWritesOfSome = 0;
-// A write that begins with this takes two bytes only, as a write may.
+// A write that begins with this takes two bytes only, as a write may; one
+// that begins with the other takes none, and says no why.
 constexpr char Piecewise[] = "piecewise";
+constexpr char Nothing[] = "nothing";
 
 // What each fsync made lasting, in order: a file's size, or "/" for a folder.
 std::mutex syncedMutex;
@@ -115,6 +117,8 @@ extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
         return errno = ENOSPC, -1;
     if (written.startsWith(Piecewise))
         size = 2;
+    if (written.startsWith(Nothing))
+        return errno = 0, 0;
     return reinterpret_cast<decltype(&write)>(::dlsym(RTLD_NEXT, "write"))(descriptor, bytes, size);
 }
 
@@ -542,7 +546,12 @@ private slots:
         run.AppendToWorking(" more");
         failingWritesOfSome = 1;
         const Recording::Kept kept = run.Keep("some more", Ending::Complete, "some");
-        QCOMPARE(Contents(kept.binPath), "some more");
+        const FileDescriptor bin(::open(kept.binPath.constData(), O_RDONLY | O_CLOEXEC));
+        errno = EINTR; // as an interrupted call before may leave it
+        QCOMPARE(ArchiveFiles::ReadAll(bin.Get()), "some more");
+        const FileDescriptor sink(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        QCOMPARE(ArchiveFiles::WriteAll(sink.Get(), Nothing),
+                 EIO); // no byte taken, no reason given: failed all the same
         QCOMPARE(kept.failedPath, folder + "/L.txt");
         QCOMPARE(ArchiveFiles::GermanReason(kept.error), "der Datenträger ist voll");
         QCOMPARE(Files(QFile::decodeName(folder)), QStringList{"L.bin"});
