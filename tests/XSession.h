@@ -20,8 +20,8 @@ public:
 
     static bool ToolsPresent()
     {
-        return !QStandardPaths::findExecutable("Xvfb").isEmpty()
-               && !QStandardPaths::findExecutable("xdotool").isEmpty();
+        return !QStandardPaths::findExecutable("Xvfb").isEmpty() && !QStandardPaths::findExecutable("xdotool").isEmpty()
+               && !QStandardPaths::findExecutable("xprop").isEmpty();
     }
 
     ~XSession()
@@ -68,7 +68,9 @@ public:
                 },
                 ToolTimeoutMs);
         m_startupMs = launch.elapsed();
-        return seen && !window.isEmpty() && !Tool({"windowfocus", "--sync", window, "getwindowfocus"}).isEmpty();
+        // xdotool matches in any case; the class is the program's name as written.
+        return seen && Tool({"-id", window, "WM_CLASS"}, ToolTimeoutMs, "xprop").endsWith(", \"Zelvorin\"\n")
+               && !Tool({"windowfocus", "--sync", window, "getwindowfocus"}).isEmpty();
     }
 
     // Keys for whatever has the focus.
@@ -83,12 +85,12 @@ public:
     qint64 StartupMs() const { return m_startupMs; }
 
 private:
-    // Runs xdotool to its end: its output, or nothing when it failed or overran.
-    QByteArray Tool(const QStringList &arguments, int timeoutMs = ToolTimeoutMs)
+    // Runs xdotool (or another X tool) to its end: its output, or nothing when it failed or overran.
+    QByteArray Tool(const QStringList &arguments, int timeoutMs = ToolTimeoutMs, const QString &program = "xdotool")
     {
         QProcess tool;
         tool.setProcessEnvironment(m_environment);
-        tool.start("xdotool", arguments);
+        tool.start(program, arguments);
         if (tool.waitForFinished(timeoutMs) && tool.exitCode() == 0)
             return tool.readAllStandardOutput();
         tool.kill();

@@ -27,7 +27,7 @@ private slots:
         QFETCH(bool, displayGone);
         QFETCH(int, exitCode);
         if (!XSession::ToolsPresent())
-            QSKIP("needs Xvfb and xdotool (tools/install-deps --test)");
+            QSKIP("needs Xvfb, xdotool and xprop (tools/install-deps --test)");
         XSession session;
         QVERIFY(session.Start({"--scenario", "no-syn", "--piece-ms", "40", "--answer-at", "1"}));
         session.Keys({"space"}); // the button has the focus
