@@ -218,10 +218,14 @@ private slots:
         QCOMPARE_GT(stripsOnFirstPage, 1);                       // side by side, as many as fit
         QCOMPARE_GT(stripStep, widths.value(QString(24, u'X'))); // apart
         QCOMPARE(widths.value("iiiiiiii"), widths.value("WWWWWWWW"));
-        // A printout that fills a page exactly takes that page alone.
-        QPdfWriter full(dir.filePath("b.pdf"));
-        full.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
-        QCOMPARE(Printout::PrintPages(full, FromStrings(paper.first(onFirstPage)), "Kopfzeile"), 1);
+        // A printout that fills a page exactly takes that page alone; one line more, a second.
+        const auto pagesFor = [&](qsizetype lines) {
+            QPdfWriter other(dir.filePath("b.pdf"));
+            other.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+            return Printout::PrintPages(other, FromStrings(paper.first(lines)), "Kopfzeile");
+        };
+        QCOMPARE(pagesFor(onFirstPage), 1);
+        QCOMPARE(pagesFor(onFirstPage + 1), 2);
     }
 };
 
