@@ -143,6 +143,18 @@ private slots:
         QCOMPARE(Printout::Compare(FromStrings(left), FromStrings(right)), rows);
     }
 
+    // A list appended whole, itself made of appended parts, keeps every entry in its place.
+    void listsAppendedWhole()
+    {
+        ListEntries inner = FromStrings({"b"});
+        inner.Append(FromStrings({"c"}));
+        inner.Append(u"d");
+        ListEntries outer = FromStrings({"a"});
+        outer.Append(inner);
+        QCOMPARE(ToStrings(outer), (QStringList{"a", "b", "c", "d"}));
+        QCOMPARE(outer[3], u"d");
+    }
+
     // A line as wide as the paper takes one line of it, with no empty one after.
     void paperLines()
     {
