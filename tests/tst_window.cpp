@@ -484,6 +484,9 @@ private slots:
 
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(view->focusWidget(), "NR. 2");
+        // The search waits for a pause in the typing rather than going at every key.
+        QVERIFY(std::ranges::any_of(view->findChildren<QTimer *>(),
+                                    [](const QTimer *timer) { return timer->isActive() && timer->interval() >= 100; }));
         QTRY_COMPARE(view->StatusText(), "1 von 4 Ausdrucken enthalten »NR. 2«");
         QCOMPARE(cell(0, ArchiveModel::Port), "COM2");
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier); // the search chosen whole
