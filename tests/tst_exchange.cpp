@@ -502,6 +502,7 @@ private slots:
         QFETCH(Leftover, row);
         unnamedFiles = !row.named;
         QTemporaryDir dir;
+        QVERIFY(WriteFile(dir.filePath(".directory"), "a file manager's")); // none of ours
         const QByteArray folder = QFile::encodeName(dir.path());
         Recording run{.folder = folder, .stem = "S", .token = ArchiveNames::NewToken()};
         if (row.journal) {
@@ -528,6 +529,7 @@ private slots:
             QCOMPARE(Contents(kept[0]), row.journal.value_or(row.working.value_or("")));
         const QStringList files = Files(dir.path());
         QCOMPARE(files.filter(QRegularExpression("^S")), row.kept);
+        QCOMPARE(Contents(dir.filePath(".directory")), "a file manager's");
         QCOMPARE(files.filter(ArchiveNames::WorkingMark).size(), row.workingLeft ? 1 : 0);
         QCOMPARE(Files(m_runtime.filePath("zelvorin")).size(), row.journalLeft ? 1 : 0);
     }
