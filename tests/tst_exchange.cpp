@@ -640,17 +640,24 @@ private slots:
                 "05 09:00 pts_3 vollständig 2 Alone ", "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"};
         QCOMPARE(listed(), expected);
 
-        // A file the index knows by its size and time is not read again.
-        const QByteArray alone = QFile::encodeName(folder + "/2026-12-05_09-00-00_pts_3.txt");
-        struct stat was = {};
-        QCOMPARE(::stat(alone.constData(), &was), 0);
-        write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso!\r\n\r\n");
-        timespec times[2] = {was.st_atim, was.st_mtim};
-        QCOMPARE(::utimensat(AT_FDCWD, alone.constData(), times, 0), 0);
+        // A file the index knows by its size and time is not read again,
+        // also after another was read anew.
+        const auto rewrite = [&](const QString &name, const QByteArray &bytes, long nanoseconds) {
+            const QByteArray path = QFile::encodeName(folder + '/' + name);
+            struct stat was = {};
+            QCOMPARE(::stat(path.constData(), &was), 0);
+            write(name, bytes);
+            timespec times[2] = {was.st_atim, was.st_mtim};
+            times[1].tv_nsec ^= nanoseconds;
+            QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
+        };
+        rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso!\r\n\r\n", 0);
         QCOMPARE(listed(), expected); // what could not be read, said again
-        times[1].tv_nsec ^= 1;
-        QCOMPARE(::utimensat(AT_FDCWD, alone.constData(), times, 0), 0);
-        QCOMPARE(listed().value(3), "05 09:00 pts_3 vollständig 2 Also! ");
+        rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso!\r\n\r\n", 1);
+        rewrite("2026-12-06_14-32-05_COM1_nachlauf.bin", "REST\n", 0);
+        const QStringList again = listed();
+        QCOMPARE(again.value(2), "06 14:32 COM1 Nachlauf 1 rest ");
+        QCOMPARE(again.value(3), "05 09:00 pts_3 vollständig 2 Also! ");
     }
 
     void portDirectory_data()
@@ -685,6 +692,14 @@ private slots:
         while (paths.size() > expected.size() && paths.last().isEmpty())
             paths.removeLast();
         QCOMPARE(paths, expected);
+    }
+
+    // A device given its number takes that slot, COM9 too.
+    void deviceSetByNumber()
+    {
+        PortDirectory directory;
+        directory.SetDevice(9, System("nine"));
+        QCOMPARE(directory.Device(9).value_or(PortDevice()).path, "/fake/nine");
     }
 
     // How the port list describes an adapter the system knows.
