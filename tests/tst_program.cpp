@@ -25,6 +25,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 namespace {
@@ -127,6 +128,7 @@ class TestProgram : public QObject
 private slots:
     void initTestCase()
     {
+        QCOMPARE(::fcntl(m_sealed.Get(), F_ADD_SEALS, F_SEAL_WRITE), 0);
         QVERIFY(QFile::copy(ZELVORIN_APP_PATH, m_forAnyone.filePath("zelvorin")));
         QFile::setPermissions(m_forAnyone.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                           | QFile::ReadOther | QFile::ExeOther);
@@ -285,6 +287,11 @@ private slots:
                          .kept = complete,
                          .said = "schreiben (der Datenträger ist voll). Er liegt im Archiv: ",
                          .redirection = ">/dev/full"};
+        QTest::newRow("standard output that refuses writing: its own status, and why")
+                << Reset{.status = 6,
+                         .kept = complete,
+                         .said = "schreiben (keine Schreibberechtigung). Er liegt im Archiv: ",
+                         .redirection = QStringLiteral(">/proc/%1/fd/%2").arg(::getpid()).arg(m_sealed.Get())};
         QTest::newRow("a slow machine that keeps sending: no time limit")
                 << Reset{.arguments = {"--reset", "COM1", "--timeout", "1"}, .kept = complete, .pieceMs = 60};
         QTest::newRow("--timeout 0: none at all")
@@ -480,6 +487,7 @@ private slots:
 
 private:
     QTemporaryDir m_forAnyone; // the program, where an ordinary user may run it
+    const FileDescriptor m_sealed{::memfd_create("sealed", MFD_ALLOW_SEALING | MFD_CLOEXEC)}; // takes no write
 };
 
 QTEST_GUILESS_MAIN(TestProgram)
