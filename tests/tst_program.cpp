@@ -162,8 +162,6 @@ private slots:
                                                              .err = "--ports und --archive gehen nicht zusammen."};
         QTest::newRow("--reset twice") << CommandLine{.arguments = {"--reset", "COM1", "--reset", "COM2"},
                                                       .err = "--reset nur einmal"};
-        QTest::newRow("--timeout twice") << CommandLine{
-                .arguments = {"--reset", "COM1", "--timeout", "5", "--timeout", "6"}, .err = "--timeout nur einmal"};
         for (const char *seconds : {"abc", "-1", "+5", " 5", "5 ", "1000001"})
             QTest::addRow("--timeout \"%s\": not a number of seconds", seconds)
                     << CommandLine{.arguments = {"--reset", "COM1", "--timeout", seconds},
