@@ -551,9 +551,9 @@ private slots:
         const FileDescriptor bin(::open(kept.binPath.constData(), O_RDONLY | O_CLOEXEC));
         errno = EINTR; // as an interrupted call before may leave it
         QCOMPARE(ArchiveFiles::ReadAll(bin.Get()), "some more");
+        // No byte taken and no reason given: failed all the same.
         const FileDescriptor sink(::open("/dev/null", O_WRONLY | O_CLOEXEC));
-        QCOMPARE(ArchiveFiles::WriteAll(sink.Get(), Nothing),
-                 EIO); // no byte taken, no reason given: failed all the same
+        QCOMPARE(ArchiveFiles::WriteAll(sink.Get(), Nothing), EIO);
         QCOMPARE(kept.failedPath, folder + "/L.txt");
         QCOMPARE(ArchiveFiles::GermanReason(kept.error), "der Datenträger ist voll");
         QCOMPARE(Files(QFile::decodeName(folder)), QStringList{"L.bin"});
