@@ -400,11 +400,23 @@ private slots:
             host.state.QuitRequested |= row.closeInData && host.list.contains(AwaitingData)
                                         && host.state.RxBuffer.size() > 100;
         };
-        // Every byte the machine sent is in the kernel's hands before our SYN goes out.
+        // Every byte the machine sent is in the kernel's hands before our SYN
+        // goes out, and soon on the disk too, where a restart that empties the
+        // journals' folder finds it.
         QByteArray journaled;
+        QByteArray onDisk;
         bench.port.beforeWrite = [&](const QByteArray &bytes) {
+            if (bytes != Syn)
+                return;
             for (const QString &journal : Files(m_runtime.filePath("zelvorin")))
-                journaled += bytes == Syn ? Contents(m_runtime.filePath("zelvorin/" + journal)) : QByteArray();
+                journaled += Contents(m_runtime.filePath("zelvorin/" + journal));
+            QVERIFY(QTest::qWaitFor(
+                    [&] {
+                        const QStringList working = Files(folder).filter(ArchiveNames::WorkingMark);
+                        onDisk = working.isEmpty() ? QByteArray() : Contents(folder + '/' + working.first());
+                        return row.files.isEmpty() || onDisk.size() == bench.host.state.RxBuffer.size();
+                    },
+                    10000));
         };
         ArchiveKeeper keeper(QFile::encodeName(folder));
         synced.clear();
@@ -412,6 +424,8 @@ private slots:
         record.archive = AwaitKept(keeper);
 
         QVERIFY(journaled.contains(record.received));
+        if (!row.files.isEmpty() && !record.received.isEmpty())
+            QCOMPARE(onDisk, record.received);
         const QString stem = QString::fromLatin1(ArchiveNames::Stem(record.began, "COM1"));
         QCOMPARE(record.stop.cause, row.stop);
         QCOMPARE(record.Summary(), QString(row.summary).replace("%1", folder).replace("%2", stem));
@@ -490,6 +504,7 @@ private slots:
                 << Leftover{.journal = "all", .keeping = true, .working = "all", .kept = incomplete};
         QTest::newRow("a working file without its journal, complete: kept as complete")
                 << Leftover{.working = "all\x16", .kept = {"S.bin", "S.txt"}};
+        QTest::newRow("a working file with nothing in it: removed") << Leftover{.working = ""};
         QTest::newRow("a reset still running: left alone") << Leftover{
                 .journal = "half", .working = "half", .running = true, .journalLeft = true, .workingLeft = true};
         QTest::newRow("one still running without its journal, on a file system without unnamed files: left alone")
@@ -622,6 +637,7 @@ private slots:
         write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlone\r\n\r\n");
         QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin")); // cannot be read as a file
         write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");        // no port: none of ours
+        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");               // a copy saved as PDF
 
         const auto listed = [&folder] {
             QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
@@ -792,6 +808,11 @@ private slots:
         QVERIFY(port.Close());
         QVERIFY(!port.IsOpen());
         QVERIFY(!port.Read(keep)); // no old bytes again
+        // An adapter pulled: the port lets go of it rather than wake the processor for ever.
+        QVERIFY(port.Open());
+        pty.CloseMaster();
+        QTRY_VERIFY(!port.IsOpen());
+        QVERIFY(!port.Read(keep));
     }
 
 private:
