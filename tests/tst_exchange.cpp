@@ -138,6 +138,7 @@ struct Exchange
     Options machine;
     int polls; // 20 with no answer: failure lines, and the SYN all the same
     int tickMs = TickIntervalMs;
+    bool printout = true; // some line of it more than blanks, to be copied, saved or printed
 };
 
 enum class Close { Never, InPolls, InPause, InData };
@@ -210,6 +211,8 @@ private slots:
                                                                                      .pieceBytes = 1 << 20,
                                                                                      .pieceIntervalMs = 5},
                                                                          .polls = 2};
+        QTest::newRow("blank lines only: answered, with nothing to offer")
+                << Exchange{.machine = {.answerAtPoll = 1, .printout = " \r\n"}, .polls = 1, .printout = false};
         QTest::newRow("every byte value, NUL included, passes unchanged") << Exchange{
                 .machine = {.answerAtPoll = 1, .printout = EveryByte(), .pieceBytes = 7, .pieceIntervalMs = 2},
                 .polls = 1};
@@ -224,6 +227,7 @@ private slots:
 
         QCOMPARE(record.received, answered ? bench.machine.FullTransmission() : QByteArray()); // nothing lost or twice
         QCOMPARE(bench.host.list, ExpectedList(row.polls, answered, record.received));
+        QCOMPARE(record.HasPrintout(), answered && row.printout);
         QCOMPARE(bench.port.wire, Enq.repeated(row.polls) + (answered ? Command : QByteArray()) + Syn);
         // A quiet line first, a poll every 500 ms in whole ticks, the command
         // 6 ms after the answer, and 350 ms of grace after the SYN.
