@@ -163,10 +163,19 @@ QList<QByteArray> HiddenNames(const QByteArray &folder)
 
 QByteArray AbsolutePath(const QByteArray &path)
 {
-    if (path.startsWith('/'))
-        return path;
     char folder[PATH_MAX];
-    return ::getcwd(folder, sizeof folder) ? QByteArray(folder) + '/' + path : path;
+    const QByteArray absolute = path.startsWith('/') || !::getcwd(folder, sizeof folder)
+                                        ? path
+                                        : QByteArray(folder) + '/' + path;
+    if (!absolute.startsWith('/'))
+        return absolute;
+    // One spelling for one folder: a journal names its archive by it.
+    QByteArray clean;
+    for (const QByteArray &part : absolute.split('/')) {
+        if (!part.isEmpty() && part != ".")
+            clean += '/' + part;
+    }
+    return clean.isEmpty() ? QByteArray("/") : clean;
 }
 
 QString GermanReason(int error)

@@ -126,11 +126,11 @@ void ArchiveKeeper::KeepAtExit()
         return;
     hold.release(); // held until the end: the writer's queued work would only make a second copy
     if (m_printout && m_printout->journal.IsOpen()) {
-        const QByteArray bytes = m_printout->journal.Bytes();
+        const QByteArray bytes = m_printout->BytesSoFar();
         m_printout->Keep(bytes, ArchiveNames::EndingOfBytes(bytes), TextOf(Printout::RenderPrintout(bytes)));
     }
     if (m_tail && m_tail->journal.IsOpen())
-        m_tail->Keep(m_tail->journal.Bytes(), ArchiveNames::Ending::Tail, QByteArray());
+        m_tail->Keep(m_tail->BytesSoFar(), ArchiveNames::Ending::Tail, QByteArray());
 }
 
 bool ArchiveKeeper::WaitUntilWritten(std::chrono::milliseconds timeout)

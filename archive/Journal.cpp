@@ -72,7 +72,10 @@ QByteArray Journal::Bytes() const
 
 int Journal::Append(QByteArrayView bytes)
 {
-    return ArchiveFiles::WriteAll(m_file.Get(), bytes);
+    // After a failure, no more: what it holds stays the start of what came, without a gap.
+    if (m_error == 0)
+        m_error = ArchiveFiles::WriteAll(m_file.Get(), bytes);
+    return m_error;
 }
 
 void Journal::MarkKeeping()
@@ -122,7 +125,6 @@ std::vector<AbandonedJournal> Journal::Abandoned(const QByteArray &archiveFolder
             if (dataAt < 0)
                 continue; // another archive's, not whole yet, or none of ours: left alone
             journal.journal.m_dataAt = dataAt;
-            journal.bytes = journal.journal.Bytes();
             journal.keeping = hidden.mark == ArchiveNames::KeepingMark;
             found.push_back(std::move(journal));
         }

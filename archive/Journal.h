@@ -47,6 +47,7 @@ private:
     FileDescriptor m_file;
     QByteArray m_path;
     qsizetype m_dataAt{}; // where the bytes begin, after the header
+    int m_error{};        // the first failure to append
 };
 
 // A journal that no running Zelvorin holds.
@@ -56,6 +57,5 @@ struct AbandonedJournal
     Journal::Kind kind = Journal::Kind::Printout;
     QByteArray stem;
     QByteArray token;
-    QByteArray bytes;
     bool keeping{}; // its bytes were being given their final name
 };

@@ -51,7 +51,7 @@ QStringList PrintoutArchive::KeepAbandoned() const
         if (found.keeping && !recording.working.IsOpen() && ::access(recording.WorkingPath().constData(), F_OK) != 0)
             recording.journal.Remove(); // its bytes have their name already
         else
-            keep(recording, found.bytes, tail);
+            keep(recording, recording.BytesSoFar(), tail);
     }
     // Working files no journal speaks for: a journal lost with the memory
     // that held it (a power cut), or none to be had.

@@ -11,6 +11,13 @@ QByteArray Recording::WorkingPath() const
     return folder + '/' + ArchiveNames::Hidden(stem, tail ? ArchiveNames::TailMark : ArchiveNames::WorkingMark, token);
 }
 
+QByteArray Recording::BytesSoFar() const
+{
+    const QByteArray journaled = journal.IsOpen() ? journal.Bytes() : QByteArray();
+    const QByteArray written = working.IsOpen() ? ArchiveFiles::ReadAll(working.Get()) : QByteArray();
+    return written.size() > journaled.size() ? written : journaled;
+}
+
 void Recording::StartWorking()
 {
     workingError = ArchiveFiles::MakeFolders(folder);

@@ -22,6 +22,9 @@ struct Recording
     int workingError{}; // the first failure to write the working file
 
     QByteArray WorkingPath() const;
+    // What came so far: the longer of the journal's bytes and the working
+    // file's, each of which stops at its first failed write.
+    QByteArray BytesSoFar() const;
     // Makes the working file; the first thing its writer does.
     void StartWorking();
     void AppendToWorking(QByteArrayView bytes);

@@ -165,11 +165,14 @@ struct Leftover
 {
     std::optional<QByteArray> journal; // a journal its run left, with these bytes
     bool keeping = false;              // and the mark that the bytes were being given their name
+    bool memoryFull = false;           // its memory full after these bytes: "some" fails, " more" comes
     std::optional<QByteArray> working; // its working file, with these bytes
     bool running = false;              // the run still goes on
     bool named = false;                // on a file system without unnamed files
     bool otherArchive = false;         // the journal names another archive folder
+    QByteArray spelledAs;              // the next start's name for the archive folder, after its own
     QStringList kept;                  // what the next start keeps, after "S"
+    QByteArray keptBytes;              // in the kept file, where not all the journal's or the working file's
     bool journalLeft = false;
     bool workingLeft = false;
 };
@@ -504,6 +507,14 @@ private slots:
                 << Leftover{.journal = "half and the rest", .working = "half", .kept = incomplete};
         QTest::newRow("the bytes ended with the machine's SYN: complete")
                 << Leftover{.journal = "all\x16", .kept = {"S.bin", "S.txt"}};
+        QTest::newRow("a journal whose memory ran full, a working file that went on: the working file's, no gap")
+                << Leftover{.journal = "half ",
+                            .memoryFull = true,
+                            .working = "half so",
+                            .kept = incomplete,
+                            .keptBytes = "half so"};
+        QTest::newRow("the archive folder spelled with a slash and a dot more: its journal, once")
+                << Leftover{.journal = "half and the rest", .working = "half", .spelledAs = "//./", .kept = incomplete};
         QTest::newRow("a journal being kept when its run ended: kept")
                 << Leftover{.journal = "all", .keeping = true, .working = "all", .kept = incomplete};
         QTest::newRow("a working file without its journal, complete: kept as complete")
@@ -528,6 +539,11 @@ private slots:
             const QByteArray named = row.otherArchive ? folder + "/elsewhere" : folder;
             QCOMPARE(run.journal.Open(named, "S", run.token, Journal::Kind::Printout), 0);
             QCOMPARE(run.journal.Append(*row.journal), 0);
+            if (row.memoryFull) {
+                failingWritesOfSome = 1;
+                QCOMPARE(run.journal.Append(Failing), ENOSPC);
+                QCOMPARE(run.journal.Append(" more"), ENOSPC);
+            }
             if (row.keeping)
                 run.journal.MarkKeeping();
         }
@@ -543,9 +559,9 @@ private slots:
         QStringList kept;
         for (const QString &name : std::as_const(row.kept))
             kept << dir.filePath(name);
-        QCOMPARE(PrintoutArchive(folder).KeepAbandoned(), kept.filter(".bin"));
+        QCOMPARE(PrintoutArchive(folder + row.spelledAs).KeepAbandoned(), kept.filter(".bin"));
         if (!kept.isEmpty())
-            QCOMPARE(Contents(kept[0]), row.journal.value_or(row.working.value_or("")));
+            QCOMPARE(Contents(kept[0]), row.keptBytes.isNull() ? row.journal.value_or(*row.working) : row.keptBytes);
         const QStringList files = Files(dir.path());
         QCOMPARE(files.filter(QRegularExpression("^S")), row.kept);
         QCOMPARE(Contents(dir.filePath(".directory")), "a file manager's");
