@@ -142,6 +142,19 @@ int Flushed(int status)
     return std::ferror(stdout) ? ConsoleHost::OutputFailed : status;
 }
 
+// A file name as it may go to a terminal and stay one field: control characters, C1 ones in
+// UTF-8 too, as "?", the way ls shows them.
+QByteArray Printable(QByteArray name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const auto byte = static_cast<uchar>(name[i]);
+        const bool c1 = byte == 0xc2 && i + 1 < name.size() && (static_cast<uchar>(name[i + 1]) & 0xe0) == 0x80;
+        if (byte < 0x20 || byte == 0x7f || c1)
+            name.replace(i, c1 ? 2 : 1, "?");
+    }
+    return name;
+}
+
 // The kept printouts, newest first, one line each; only those holding `text` when it is given.
 int ListArchive(const QString &text)
 {
@@ -152,15 +165,15 @@ int ListArchive(const QString &text)
     int status = ConsoleHost::Printed;
     for (const ArchiveEntry &entry : std::as_const(entries)) {
         if (!entry.error.isEmpty()) {
-            std::fprintf(stderr, "zelvorin: %s: %s\n", entry.Path().constData(), qPrintable(entry.error));
+            std::fprintf(stderr, "zelvorin: %s: %s\n", Printable(entry.Path()).constData(), qPrintable(entry.error));
             status = ConsoleHost::Unreadable;
             continue;
         }
         if (!entry.Holds(wanted))
             continue;
         const QByteArray line = entry.name.began.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8() + '\t'
-                                + entry.name.port.toUtf8() + '\t' + entry.EndingText().toUtf8() + '\t'
-                                + QByteArray::number(entry.lines) + '\t' + entry.Path() + '\n';
+                                + Printable(entry.name.port.toUtf8()) + '\t' + entry.EndingText().toUtf8() + '\t'
+                                + QByteArray::number(entry.lines) + '\t' + Printable(entry.Path()) + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);
     }
     return Flushed(status);

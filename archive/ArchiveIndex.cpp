@@ -192,11 +192,16 @@ QByteArray Fold(const QString &text)
 
 std::optional<ListEntries> Load(const QByteArray &path, QString *error)
 {
-    const FileDescriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+    // A plain file only: a pipe or a device would never end, and may be a port.
     struct stat info
     {};
-    if (!file.IsOpen() || ::fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        *error = ReadError(file.IsOpen() ? EISDIR : errno);
+    if (::stat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *error = S_ISDIR(info.st_mode) ? ReadError(EISDIR) : QStringLiteral("keine gewöhnliche Datei");
+        return std::nullopt;
+    }
+    const FileDescriptor file(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+    if (!file.IsOpen()) {
+        *error = ReadError(errno);
         return std::nullopt;
     }
     const QByteArray bytes = ArchiveFiles::ReadAll(file.Get());

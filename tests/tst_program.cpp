@@ -189,14 +189,18 @@ private slots:
                                .err = "das Fenster (zelvorin-window) lässt sich nicht starten",
                                .program = m_forAnyone.filePath("zelvorin")};
         // The archive holds a complete printout, the rest of an earlier one, a text alone, and a folder.
-        QTest::newRow("--archive: every kept printout, newest first, and what cannot be read") << CommandLine{
-                .arguments = {"--archive"},
-                .status = 8,
-                .out = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"
-                       "2026-12-06 14:32:05\tCOM1\tNachlauf\t1\t%a/2026-12-06_14-32-05_COM1_nachlauf.bin\n"
-                       "2026-12-05 09:00:00\tpts_3\tunvollständig\t1\t%a/2026-12-05_09-00-00_pts_3_"
-                       "unvollstaendig.txt\n",
-                .err = "zelvorin: %a/2026-12-04_08-00-00_COM2.bin: ein Ordner, keine Datei\n"};
+        QTest::newRow("--archive: every kept printout, newest first, control characters shown as ?, and what "
+                      "cannot be read")
+                << CommandLine{
+                           .arguments = {"--archive"},
+                           .status = 8,
+                           .out
+                           = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"
+                             "2026-12-06 14:32:05\tCOM1\tNachlauf\t1\t%a/2026-12-06_14-32-05_COM1_nachlauf.bin\n"
+                             "2026-12-05 "
+                             "09:00:00\tpts?[2J?3\xc2\xa0\tunvollständig\t1\t%a/2026-12-05_09-00-00_pts?[2J?3\xc2\xa0_"
+                             "unvollstaendig.txt\n",
+                           .err = "zelvorin: %a/2026-12-04_08-00-00_COM2.bin: ein Ordner, keine Datei\n"};
         QTest::newRow("--archive TEXT: those holding it, whatever the case")
                 << CommandLine{.arguments = {"--archive", "SUMME"},
                                .status = 8,
@@ -209,6 +213,10 @@ private slots:
                 << CommandLine{.arguments = {"--show", "%a/fehlt.bin"},
                                .status = 8,
                                .err = "fehlt.bin lässt sich nicht lesen: die Datei gibt es nicht mehr"};
+        QTest::newRow("--show: a device, not read, and why")
+                << CommandLine{.arguments = {"--show", "/dev/zero"},
+                               .status = 8,
+                               .err = "/dev/zero lässt sich nicht lesen: keine gewöhnliche Datei"};
         QTest::newRow("--ports as the window numbers them")
                 << CommandLine{.arguments = {"--ports"},
                                .status = 0,
@@ -223,7 +231,9 @@ private slots:
         QTemporaryDir archive;
         for (const auto &[name, bytes] : {std::pair("2026-12-06_14-32-05_COM1.bin", "VDAI!Summe: 5 \x80\nEnde\n\x16"),
                                           std::pair("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n"),
-                                          std::pair("2026-12-05_09-00-00_pts_3_unvollstaendig.txt", "halb\r\n\r\n")})
+                                          std::pair("2026-12-05_09-00-00_pts\x1b[2J\xc2\x9b"
+                                                    "3\xc2\xa0_unvollstaendig.txt",
+                                                    "halb\r\n\r\n")})
             QVERIFY(WriteFile(archive.filePath(name), bytes));
         QVERIFY(QDir(archive.path()).mkdir("2026-12-04_08-00-00_COM2.bin"));
         Program program;
