@@ -124,12 +124,13 @@ int WriteNewFile(const QByteArray &path, QByteArrayView bytes)
 
 FileDescriptor OpenAbandoned(const QByteArray &path, int flags)
 {
-    FileDescriptor file(::open(path.constData(), flags | O_CLOEXEC | O_NOFOLLOW));
+    // Not waiting: a pipe under such a name would hold the start up for good.
+    FileDescriptor file(::open(path.constData(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat opened
     {};
     struct stat named
     {};
-    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(file.Get(), &opened) != 0
+    if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(file.Get(), &opened) != 0 || !S_ISREG(opened.st_mode)
         || ::stat(path.constData(), &named) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev)
         file.Reset();
     return file;

@@ -170,6 +170,7 @@ struct Leftover
     bool running = false;              // the run still goes on
     bool named = false;                // on a file system without unnamed files
     bool otherArchive = false;         // the journal names another archive folder
+    bool pipes = false;                // pipes named as a journal and as a working file beside
     QByteArray spelledAs;              // the next start's name for the archive folder, after its own
     QStringList kept;                  // what the next start keeps, after "S"
     QByteArray keptBytes;              // in the kept file, where not all the journal's or the working file's
@@ -524,6 +525,8 @@ private slots:
                 .journal = "half", .working = "half", .running = true, .journalLeft = true, .workingLeft = true};
         QTest::newRow("one still running without its journal, on a file system without unnamed files: left alone")
                 << Leftover{.working = "half", .running = true, .named = true, .workingLeft = true};
+        QTest::newRow("pipes named as a journal and as a working file: left alone, without waiting")
+                << Leftover{.pipes = true};
         QTest::newRow("another archive's journal: left alone")
                 << Leftover{.journal = "half", .otherArchive = true, .journalLeft = true};
     }
@@ -551,6 +554,10 @@ private slots:
             run.StartWorking();
             run.AppendToWorking(*row.working);
         }
+        for (const char *mark : {ArchiveNames::JournalMark, ArchiveNames::WorkingMark}) {
+            if (row.pipes)
+                QCOMPARE(::mkfifo((folder + '/' + ArchiveNames::Hidden("P", mark, run.token)).constData(), 0600), 0);
+        }
         if (!row.running) { // it ends here, and its locks with it
             run.journal = Journal();
             run.working.Reset();
@@ -567,6 +574,7 @@ private slots:
         QCOMPARE(Contents(dir.filePath(".directory")), "a file manager's");
         QCOMPARE(files.filter(ArchiveNames::WorkingMark).size(), row.workingLeft ? 1 : 0);
         QCOMPARE(Files(m_runtime.filePath("zelvorin")).size(), row.journalLeft ? 1 : 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::System | QDir::Hidden).size(), row.pipes ? 2 : 0);
     }
 
     // A disk full at first, with room again at the end: all of it, once. Full
