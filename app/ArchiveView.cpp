@@ -235,7 +235,7 @@ void ArchiveView::KeepChoice(const std::function<void()> &change)
     m_table->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
     m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (selection.isEmpty())
-        ShowSelected(); // nothing is shown of what is no longer listed
+        ShowSelected();
 }
 
 void ArchiveView::SayCount()
@@ -254,10 +254,16 @@ void ArchiveView::ShowSelected()
     std::sort(rows.begin(), rows.end());
     m_document.reset();
     UpdateActions();
-    if (rows.size() == 1)
+    if (rows.isEmpty()) { // nothing is shown of what is no longer listed
+        m_shownAsked.reset();
+        m_printoutView->setModel(nullptr);
+        delete std::exchange(m_printout, nullptr);
+        m_shown->setCurrentWidget(m_printoutView);
+    } else if (rows.size() == 1) {
         ShowPrintout(m_model.At(rows[0].row()));
-    else if (rows.size() == 2) // the older on the left, as the newest stands first
+    } else if (rows.size() == 2) { // the older on the left, as the newest stands first
         ShowComparison(m_model.At(rows[1].row()), m_model.At(rows[0].row()));
+    }
 }
 
 void ArchiveView::ShowPrintout(const ArchiveEntry &entry)
@@ -290,10 +296,15 @@ void ArchiveView::ShowComparison(const ArchiveEntry &left, const ArchiveEntry &r
             [left = left.Path(), right = right.Path()] {
                 QString why;
                 const std::optional<ListEntries> older = ArchiveIndex::Load(left, &why);
-                const std::optional<ListEntries> newer = ArchiveIndex::Load(right, &why);
-                return older && newer ? Printout::Compare(*older, *newer) : QList<Printout::ComparedLine>();
+                const std::optional<ListEntries> newer = older ? ArchiveIndex::Load(right, &why) : std::nullopt;
+                if (!newer) {
+                    const QString name = QFile::decodeName(older ? right : left).section(u'/', -1);
+                    return std::pair(QList<Printout::ComparedLine>(), QStringLiteral("%1: %2").arg(name, why));
+                }
+                return std::pair(Printout::Compare(*older, *newer), QString());
             },
-            [this, left, right](const QList<Printout::ComparedLine> &rows) {
+            [this, left, right](const std::pair<QList<Printout::ComparedLine>, QString> &compared) {
+                const auto &[rows, unreadable] = compared;
                 using Kind = Printout::ComparedLine::Kind;
                 m_comparison.clear();
                 m_comparison.setHorizontalHeaderLabels(
@@ -314,8 +325,11 @@ void ArchiveView::ShowComparison(const ArchiveEntry &left, const ArchiveEntry &r
                 m_shown->setCurrentWidget(m_comparisonView);
                 const qsizetype differing = std::count_if(rows.cbegin(), rows.cend(),
                                                           [](const auto &line) { return line.kind != Kind::Same; });
-                m_status->setText(differing == 1 ? QStringLiteral("1 Zeile unterscheidet sich")
-                                                 : QStringLiteral("%1 Zeilen unterscheiden sich").arg(differing));
+                if (!unreadable.isEmpty())
+                    m_status->setText(QStringLiteral("Kein Vergleich, nicht lesbar: %1").arg(unreadable));
+                else
+                    m_status->setText(differing == 1 ? QStringLiteral("1 Zeile unterscheidet sich")
+                                                     : QStringLiteral("%1 Zeilen unterscheiden sich").arg(differing));
             });
 }
 

@@ -503,7 +503,14 @@ private slots:
         QCOMPARE(comparison->model()->index(0, 2).data().toString(), "Automat Nr. 2");
         QTest::keyClick(table, Qt::Key_Down); // the oldest
         QTRY_COMPARE(printout->model()->index(0, 0).data().toString(), "nicht lesbar: ein Ordner, keine Datei");
-        QVERIFY(printout->isVisible()); // in place of the comparison
+        QVERIFY(printout->isVisible());                        // in place of the comparison
+        QTest::keyClick(table, Qt::Key_Up, Qt::ShiftModifier); // and the one above: no comparison, and why
+        QTRY_COMPARE(view->StatusText(),
+                     "Kein Vergleich, nicht lesbar: 2026-12-04_10-00-00_COM1.bin: ein Ordner, keine Datei");
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(view->focusWidget(), "fehlt");
+        QTRY_COMPARE(view->StatusText(), "0 von 4 Ausdrucken enthalten »fehlt«");
+        QVERIFY(!printout->model()); // nothing shown of what is no longer listed
 
         QCOMPARE(Files(archive.path()).size(), 3);                 // read, never written
         for (const QTimer *timer : view->findChildren<QTimer *>()) // idle, nothing wakes the processor
