@@ -134,6 +134,9 @@ private slots:
                  "zelvorin: COM2 (/nonexistent) lässt sich nicht öffnen: das Gerät gibt es nicht.\n");
         for (int line = 0; line < 200; ++line) // a vertical scroll bar too
             form.AppendStatusLine(QString(Printout::PaperColumns, u'W'));
+        const bool tooShort = form.screen()->name() == "short";
+        if (tooShort)
+            form.move(100, 50); // away from the corner, where a window shrunk to the screen goes
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -147,7 +150,6 @@ private slots:
         // Opened within the screen, with every control in view, no scroll bar;
         // on a screen too short for the design, scrolled.
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
-        const bool tooShort = form.screen()->name() == "short";
         auto *scroller = form.findChild<QScrollArea *>();
         QCOMPARE(scroller->verticalScrollBar()->isVisible(), tooShort);
         QVERIFY(!scroller->horizontalScrollBar()->isVisible());
@@ -283,6 +285,7 @@ private slots:
                               "COM1: Automat hat geantwortet, warte auf den Ausdruck – Esc bricht ab",
                               "COM1: Rückstellung wird beendet"}));
         QCOMPARE(Control<QLabel>(form, "StatusLine")->accessibleDescription(), form.StatusText()); // and the result
+        QCOMPARE(Control<QLabel>(form, "StatusLine")->toolTip(), form.StatusText()); // whole, where the line cuts it
 
         // What the list's menu offers once there is a printout.
         QTest::keyClick(button, Qt::Key_Tab);
