@@ -516,6 +516,8 @@ private slots:
                             .keptBytes = "half so"};
         QTest::newRow("the archive folder spelled with a slash and a dot more: its journal, once")
                 << Leftover{.journal = "half and the rest", .working = "half", .spelledAs = "//./", .kept = incomplete};
+        QTest::newRow("a journal whose bytes had been given their name when its run ended: gone, not kept twice")
+                << Leftover{.journal = "all", .keeping = true};
         QTest::newRow("a journal being kept when its run ended: kept")
                 << Leftover{.journal = "all", .keeping = true, .working = "all", .kept = incomplete};
         QTest::newRow("a working file without its journal, complete: kept as complete")
