@@ -37,7 +37,6 @@ struct Stop
     StopCause cause = StopCause::NoAnswer;
     int signal{}; // with StopCause::Signal: which
 
-    bool operator==(const Stop &) const = default;
 };
 
 // What the archive did with a reset's bytes, as plain values.
