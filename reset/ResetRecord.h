@@ -36,7 +36,6 @@ struct Stop
 {
     StopCause cause = StopCause::NoAnswer;
     int signal{}; // with StopCause::Signal: which
-
 };
 
 // What the archive did with a reset's bytes, as plain values.

@@ -441,6 +441,8 @@ private slots:
         QCOMPARE(bench.port.wire.right(1), Syn); // however it ended
         QCOMPARE(bench.host.list.mid(bench.host.list.size() - Failure.size()) == Failure,
                  row.stop == StopCause::LineBusy);
+        if (row.stop == StopCause::LineBusy) // given up when the polls would have ended, not a tick later
+            QCOMPARE(bench.port.writeTimes.first(), ResetProtocol::QuietWaitLimitMs);
         const QStringList files = Files(folder);
         QStringList expected;
         for (const QString &file : std::as_const(row.files))
