@@ -87,6 +87,8 @@ void ArchiveKeeper::PhaseChanged(const ResetRecord &reset, Phase phase, int)
     m_phase = phase;
     if (phase == Phase::Settling || phase == Phase::Answered)
         m_stem = ArchiveNames::Stem(reset.began, reset.port.name);
+    if (phase == Phase::Data && m_printout)
+        m_printout->journal.MarkData();
 }
 
 void ArchiveKeeper::BytesReceived(QByteArrayView bytes, qint64)
@@ -127,7 +129,8 @@ void ArchiveKeeper::KeepAtExit()
     hold.release(); // held until the end: the writer's queued work would only make a second copy
     if (m_printout && m_printout->journal.IsOpen()) {
         const QByteArray bytes = m_printout->BytesSoFar();
-        m_printout->Keep(bytes, ArchiveNames::EndingOfBytes(bytes), TextOf(Printout::RenderPrintout(bytes)));
+        m_printout->Keep(bytes, ArchiveNames::EndingOfBytes(bytes, m_printout->journal.DataFrom()),
+                         TextOf(Printout::RenderPrintout(bytes)));
     }
     if (m_tail && m_tail->journal.IsOpen())
         m_tail->Keep(m_tail->BytesSoFar(), ArchiveNames::Ending::Tail, QByteArray());

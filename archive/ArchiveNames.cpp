@@ -48,9 +48,9 @@ Ending EndingOf(const ResetRecord &record)
     return record.stop.cause == StopCause::Bound ? Ending::CutOff : Ending::Incomplete;
 }
 
-Ending EndingOfBytes(QByteArrayView received)
+Ending EndingOfBytes(QByteArrayView received, qsizetype dataFrom)
 {
-    if (received.endsWith(ResetProtocol::Syn))
+    if (received.endsWith(ResetProtocol::Syn) && received.size() > dataFrom)
         return Ending::Complete;
     return received.size() >= ResetProtocol::RxLimitBytes ? Ending::CutOff : Ending::Incomplete;
 }

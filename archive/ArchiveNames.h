@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <limits>
+
 struct ResetRecord;
 
 // How the archive names its files, and the one way a file gets its final name.
@@ -30,8 +32,11 @@ enum class Ending {
 };
 QByteArray Mark(Ending ending); // "", "_abgeschnitten", "_unvollstaendig", "_nachlauf"
 Ending EndingOf(const ResetRecord &record);
-// For bytes alone, when nothing else is known of the reset: by their end.
-Ending EndingOfBytes(QByteArrayView received);
+// For bytes alone, when nothing else is known of the reset: by their end,
+// where that came after the command string had gone out at byte `dataFrom`.
+// A poll's answer that ends in SYN ends no printout.
+inline constexpr qsizetype NoData = std::numeric_limits<qsizetype>::max(); // the command never went out
+Ending EndingOfBytes(QByteArrayView received, qsizetype dataFrom);
 
 // "2026-12-06_14-32-05_COM1"
 QByteArray Stem(const QDateTime &began, const QString &port);

@@ -10,17 +10,20 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr char Magic[] = "zelvorin-journal 1\n";
+constexpr char Magic[] = "zelvorin-journal 2\n";
+constexpr char FirstMagic[] = "zelvorin-journal 1\n"; // without the data's start; older Zelvorins leave these
 constexpr const char *KindNames[] = {"printout", "nachlauf"};
+constexpr int DataFromWidth = 20; // blanks until the command string has gone out, then where the data begins
 
-// "MAGIC kind\nstem\ntoken\nfolder-size\nfolder\n": the folder in its own bytes, which may hold anything.
+// "MAGIC kind\nstem\ntoken\ndata-from\nfolder-size\nfolder\n": the folder in its own bytes, which may hold anything.
 QByteArray Header(Journal::Kind kind, const QByteArray &stem, const QByteArray &token, const QByteArray &folder)
 {
-    return Magic + QByteArray(KindNames[int(kind)]) + '\n' + stem + '\n' + token + '\n'
-           + QByteArray::number(folder.size()) + '\n' + folder + '\n';
+    return Magic + QByteArray(KindNames[int(kind)]) + '\n' + stem + '\n' + token + '\n' + QByteArray(DataFromWidth, ' ')
+           + '\n' + QByteArray::number(folder.size()) + '\n' + folder + '\n';
 }
 
 } // namespace
@@ -28,20 +31,26 @@ QByteArray Header(Journal::Kind kind, const QByteArray &stem, const QByteArray &
 // Reads the header into `journal`: where its bytes begin, or -1 when it is not a whole journal of `archiveFolder`.
 qsizetype Journal::DataOffset(AbandonedJournal &journal, const QByteArray &archiveFolder)
 {
-    QByteArray head(qstrlen(Magic) + 64 + PATH_MAX * 2, Qt::Uninitialized);
+    QByteArray head(qstrlen(Magic) + 64 + DataFromWidth + PATH_MAX * 2, Qt::Uninitialized);
     head.truncate(std::max<ssize_t>(0, ::pread(journal.journal.m_file.Get(), head.data(), head.size(), 0)));
-    const QList<QByteArray> fields = head.split('\n');
-    if (!head.startsWith(Magic) || fields.size() < 6)
+    QList<QByteArray> fields = head.split('\n');
+    const bool first = head.startsWith(FirstMagic);
+    if (first)
+        fields.insert(4, "0"); // its every byte counted as data
+    if ((!first && !head.startsWith(Magic)) || fields.size() < 7)
         return -1;
     const qsizetype folderAt = qstrlen(Magic) + fields[1].size() + fields[2].size() + fields[3].size()
-                               + fields[4].size() + 4;
-    const qsizetype folderSize = fields[4].toLongLong();
+                               + (first ? 0 : fields[4].size() + 1) + fields[5].size() + 4;
+    const qsizetype folderSize = fields[5].toLongLong();
     if (head.size() <= folderAt + folderSize || head.sliced(folderAt, folderSize) != archiveFolder
         || head[folderAt + folderSize] != '\n')
         return -1;
     journal.kind = fields[1] == KindNames[int(Kind::Tail)] ? Kind::Tail : Kind::Printout;
     journal.stem = fields[2];
     journal.token = fields[3];
+    bool inData = false;
+    const qsizetype dataFrom = fields[4].trimmed().toLongLong(&inData);
+    journal.journal.m_dataFrom = inData ? dataFrom : ArchiveNames::NoData;
     return folderAt + folderSize + 1;
 }
 
@@ -62,6 +71,8 @@ int Journal::Open(const QByteArray &archiveFolder, const QByteArray &stem, const
     m_file = std::move(file);
     m_path = path;
     m_dataAt = Header(kind, stem, token, archiveFolder).size();
+    m_dataFromAt = qstrlen(Magic) + qstrlen(KindNames[int(kind)]) + stem.size() + token.size() + 3;
+    m_dataFrom = ArchiveNames::NoData;
     return 0;
 }
 
@@ -75,7 +86,22 @@ int Journal::Append(QByteArrayView bytes)
     // After a failure, no more: what it holds stays the start of what came, without a gap.
     if (m_error == 0)
         m_error = ArchiveFiles::WriteAll(m_file.Get(), bytes);
+    m_appended += bytes.size();
     return m_error;
+}
+
+void Journal::MarkData()
+{
+    m_dataFrom = m_appended;
+    // In place: the journal is opened for appending, which pwrite would obey.
+    // Where this fails the blanks stay, and a start that keeps it claims no whole printout.
+    const int flags = ::fcntl(m_file.Get(), F_GETFL);
+    const QByteArray field = QByteArray::number(m_dataFrom).leftJustified(DataFromWidth);
+    if (::fcntl(m_file.Get(), F_SETFL, flags & ~O_APPEND) == 0) {
+        const ssize_t written = ::pwrite(m_file.Get(), field.constData(), field.size(), m_dataFromAt);
+        Q_UNUSED(written)
+        ::fcntl(m_file.Get(), F_SETFL, flags);
+    }
 }
 
 void Journal::MarkKeeping()

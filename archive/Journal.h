@@ -26,6 +26,12 @@ public:
     int Open(const QByteArray &archiveFolder, const QByteArray &stem, const QByteArray &token, Kind kind);
     bool IsOpen() const { return m_file.IsOpen(); }
     int Append(QByteArrayView bytes);
+    // Says that the command string goes out now: only a SYN after the bytes
+    // so far can end a printout.
+    void MarkData();
+    // Where the bytes after the command string begin: ArchiveNames::NoData
+    // before; 0 where no journal says, as in one of the first version.
+    qsizetype DataFrom() const { return m_dataFrom; }
     // Says that its bytes are being given their final name: from then on a
     // start that finds it without the working file knows they were.
     void MarkKeeping();
@@ -46,8 +52,11 @@ private:
 
     FileDescriptor m_file;
     QByteArray m_path;
-    qsizetype m_dataAt{}; // where the bytes begin, after the header
-    int m_error{};        // the first failure to append
+    qsizetype m_dataAt{};     // where the bytes begin, after the header
+    qsizetype m_dataFromAt{}; // where the header says DataFrom()
+    qsizetype m_dataFrom = 0;
+    qsizetype m_appended{}; // bytes given to Append, written or not
+    int m_error{};          // the first failure to append
 };
 
 // A journal that no running Zelvorin holds.

@@ -35,7 +35,8 @@ QStringList PrintoutArchive::KeepAbandoned() const
         return kept;
     const QByteArray folder = ArchiveFiles::AbsolutePath(m_folder);
     const auto keep = [&](Recording &recording, const QByteArray &bytes, bool tail) {
-        const ArchiveNames::Ending ending = tail ? ArchiveNames::Ending::Tail : ArchiveNames::EndingOfBytes(bytes);
+        const ArchiveNames::Ending ending = tail ? ArchiveNames::Ending::Tail
+                                                 : ArchiveNames::EndingOfBytes(bytes, recording.journal.DataFrom());
         const QByteArray bin = recording.Keep(bytes, ending, tail ? QByteArray() : TextOf(bytes)).binPath;
         if (!bin.isEmpty())
             kept << QFile::decodeName(bin);

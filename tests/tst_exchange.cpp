@@ -164,6 +164,8 @@ struct Kept
 struct Leftover
 {
     std::optional<QByteArray> journal; // a journal its run left, with these bytes
+    qsizetype dataFrom = 0;            // how many of them came before the command string went out; -1: all
+    bool firstVersion = false;         // as the first version of the journal had it, which did not say so
     bool keeping = false;              // and the mark that the bytes were being given their name
     bool memoryFull = false;           // its memory full after these bytes: "some" fails, " more" comes
     std::optional<QByteArray> working; // its working file, with these bytes
@@ -510,6 +512,12 @@ private slots:
                 << Leftover{.journal = "half and the rest", .working = "half", .kept = incomplete};
         QTest::newRow("the bytes ended with the machine's SYN: complete")
                 << Leftover{.journal = "all\x16", .kept = {"S.bin", "S.txt"}};
+        QTest::newRow("a poll's answer ended with SYN, and no data came: incomplete")
+                << Leftover{.journal = "ok\x16", .dataFrom = 3, .kept = incomplete};
+        QTest::newRow("ended before the command string went out, the answer with SYN: incomplete")
+                << Leftover{.journal = "ok\x16", .dataFrom = -1, .kept = incomplete};
+        QTest::newRow("a journal an older Zelvorin left, ending with SYN: complete, as it would have named it")
+                << Leftover{.journal = "ok\x16", .dataFrom = -1, .firstVersion = true, .kept = {"S.bin", "S.txt"}};
         QTest::newRow("a journal whose memory ran full, a working file that went on: the working file's, no gap")
                 << Leftover{.journal = "half ",
                             .memoryFull = true,
@@ -545,7 +553,16 @@ private slots:
         if (row.journal) {
             const QByteArray named = row.otherArchive ? folder + "/elsewhere" : folder;
             QCOMPARE(run.journal.Open(named, "S", run.token, Journal::Kind::Printout), 0);
-            QCOMPARE(run.journal.Append(*row.journal), 0);
+            if (row.dataFrom >= 0) {
+                QCOMPARE(run.journal.Append(row.journal->first(row.dataFrom)), 0);
+                run.journal.MarkData();
+            }
+            QCOMPARE(run.journal.Append(row.journal->sliced(std::max<qsizetype>(row.dataFrom, 0))), 0);
+            if (row.firstVersion) {
+                QByteArray first = Contents(run.journal.Path()).replace("journal 2\n", "journal 1\n");
+                QVERIFY(WriteFile(QFile::decodeName(run.journal.Path()),
+                                  first.replace(QByteArray(20, ' ') + '\n', "")));
+            }
             if (row.memoryFull) {
                 failingWritesOfSome = 1;
                 QCOMPARE(run.journal.Append(Failing), ENOSPC);
