@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -142,7 +143,6 @@ ArchiveView::~ArchiveView() = default;
 void ArchiveView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    m_watcher.addPath(QFile::decodeName(m_folder));
     Reload();
     m_table->setFocus();
 }
@@ -164,8 +164,23 @@ void ArchiveView::UpdateActions()
     m_copy->setEnabled(m_document.has_value());
 }
 
+// The folder, or while there is none, the nearest one above it, where it
+// will be made (again): a first reset makes it while the view is open.
+void ArchiveView::Watch()
+{
+    QFileInfo folder(QFile::decodeName(m_folder));
+    while (!folder.isDir() && !folder.isRoot())
+        folder.setFile(folder.path());
+    if (m_watcher.directories() == QStringList{folder.filePath()})
+        return;
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_watcher.addPath(folder.filePath());
+}
+
 void ArchiveView::Reload()
 {
+    Watch();
     // Names first, which are quick, then what the files hold.
     if (m_model.Entries().isEmpty())
         m_status->setText(QStringLiteral("Lese das Archiv …"));
@@ -242,10 +257,15 @@ void ArchiveView::SayCount()
 {
     const int shown = m_model.rowCount();
     const qsizetype all = m_model.Entries().size();
+    if (shown == all) {
+        m_status->setText(all == 1 ? QStringLiteral("1 Ausdruck") : QStringLiteral("%1 Ausdrucke").arg(all));
+        return;
+    }
     m_status->setText(
-            shown == all
-                    ? QStringLiteral("%1 Ausdrucke").arg(all)
-                    : QStringLiteral("%1 von %2 Ausdrucken enthalten »%3«").arg(shown).arg(all).arg(m_search->text()));
+            QStringLiteral("%1 von %2 Ausdrucken %3 »%4«")
+                    .arg(shown)
+                    .arg(all)
+                    .arg(shown == 1 ? QStringLiteral("enthält") : QStringLiteral("enthalten"), m_search->text()));
 }
 
 void ArchiveView::ShowSelected()

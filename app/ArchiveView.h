@@ -53,6 +53,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void Watch();
     void Reload();
     void Search();
     void ShowSelected();

@@ -491,7 +491,7 @@ private slots:
         // The search waits for a pause in the typing rather than going at every key.
         QVERIFY(std::ranges::any_of(view->findChildren<QTimer *>(),
                                     [](const QTimer *timer) { return timer->isActive() && timer->interval() >= 100; }));
-        QTRY_COMPARE(view->StatusText(), "1 von 4 Ausdrucken enthalten »NR. 2«");
+        QTRY_COMPARE(view->StatusText(), "1 von 4 Ausdrucken enthält »NR. 2«");
         QCOMPARE(cell(0, ArchiveModel::Port), "COM2");
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier); // the search chosen whole
         QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
@@ -515,7 +515,15 @@ private slots:
         QTRY_COMPARE(view->StatusText(), "0 von 4 Ausdrucken enthalten »fehlt«");
         QVERIFY(!printout->model()); // nothing shown of what is no longer listed
 
-        QCOMPARE(Files(archive.path()).size(), 3);                 // read, never written
+        QCOMPARE(Files(archive.path()).size(), 3); // read, never written
+        // The folder deleted, and made again by a reset: seen all the same.
+        QVERIFY(QDir(archive.path()).removeRecursively());
+        QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
+        QTRY_COMPARE(view->StatusText(), "0 Ausdrucke");
+        QVERIFY(QDir().mkpath(archive.path()));
+        keep("2026-12-08_10-00-00_COM1.bin", 3, 30);
+        QTRY_COMPARE(view->StatusText(), "1 Ausdruck");
         for (const QTimer *timer : view->findChildren<QTimer *>()) // idle, nothing wakes the processor
             QTRY_VERIFY(!timer->isActive());
         QTest::keyClick(table, Qt::Key_Escape);
