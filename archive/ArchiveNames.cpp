@@ -50,9 +50,10 @@ Ending EndingOf(const ResetRecord &record)
 
 Ending EndingOfBytes(QByteArrayView received, qsizetype dataFrom)
 {
-    if (received.endsWith(ResetProtocol::Syn) && received.size() > dataFrom)
-        return Ending::Complete;
-    return received.size() >= ResetProtocol::RxLimitBytes ? Ending::CutOff : Ending::Incomplete;
+    // The bound filled, SYN last, may have had more behind it, which a reset calls cut off.
+    if (received.size() >= ResetProtocol::RxLimitBytes)
+        return Ending::CutOff;
+    return received.endsWith(ResetProtocol::Syn) && received.size() > dataFrom ? Ending::Complete : Ending::Incomplete;
 }
 
 QByteArray PortPart(const QString &port)

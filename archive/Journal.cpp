@@ -14,16 +14,19 @@
 
 namespace {
 
-constexpr char Magic[] = "zelvorin-journal 2\n";
-constexpr char FirstMagic[] = "zelvorin-journal 1\n"; // without the data's start; older Zelvorins leave these
+constexpr char Magic[] = "zelvorin-journal 1\n";
 constexpr const char *KindNames[] = {"printout", "nachlauf"};
-constexpr int DataFromWidth = 20; // blanks until the command string has gone out, then where the data begins
+// After a printout's kind, blanks until the command string has gone out, then
+// where the data begins. Older Zelvorins, which write the kind alone, read
+// the line as a printout's all the same.
+constexpr int DataFromWidth = 20;
 
-// "MAGIC kind\nstem\ntoken\ndata-from\nfolder-size\nfolder\n": the folder in its own bytes, which may hold anything.
+// "MAGIC kind[ data-from]\nstem\ntoken\nfolder-size\nfolder\n": the folder in its own bytes, which may hold anything.
 QByteArray Header(Journal::Kind kind, const QByteArray &stem, const QByteArray &token, const QByteArray &folder)
 {
-    return Magic + QByteArray(KindNames[int(kind)]) + '\n' + stem + '\n' + token + '\n' + QByteArray(DataFromWidth, ' ')
-           + '\n' + QByteArray::number(folder.size()) + '\n' + folder + '\n';
+    const QByteArray dataFrom = kind == Journal::Kind::Printout ? ' ' + QByteArray(DataFromWidth, ' ') : QByteArray();
+    return Magic + QByteArray(KindNames[int(kind)]) + dataFrom + '\n' + stem + '\n' + token + '\n'
+           + QByteArray::number(folder.size()) + '\n' + folder + '\n';
 }
 
 } // namespace
@@ -33,23 +36,23 @@ qsizetype Journal::DataOffset(AbandonedJournal &journal, const QByteArray &archi
 {
     QByteArray head(qstrlen(Magic) + 64 + DataFromWidth + PATH_MAX * 2, Qt::Uninitialized);
     head.truncate(std::max<ssize_t>(0, ::pread(journal.journal.m_file.Get(), head.data(), head.size(), 0)));
-    QList<QByteArray> fields = head.split('\n');
-    const bool first = head.startsWith(FirstMagic);
-    if (first)
-        fields.insert(4, "0"); // its every byte counted as data
-    if ((!first && !head.startsWith(Magic)) || fields.size() < 7)
+    const QList<QByteArray> fields = head.split('\n');
+    if (!head.startsWith(Magic) || fields.size() < 6)
         return -1;
     const qsizetype folderAt = qstrlen(Magic) + fields[1].size() + fields[2].size() + fields[3].size()
-                               + (first ? 0 : fields[4].size() + 1) + fields[5].size() + 4;
-    const qsizetype folderSize = fields[5].toLongLong();
+                               + fields[4].size() + 4;
+    const qsizetype folderSize = fields[4].toLongLong();
     if (head.size() <= folderAt + folderSize || head.sliced(folderAt, folderSize) != archiveFolder
         || head[folderAt + folderSize] != '\n')
         return -1;
     journal.kind = fields[1] == KindNames[int(Kind::Tail)] ? Kind::Tail : Kind::Printout;
     journal.stem = fields[2];
     journal.token = fields[3];
-    bool inData = false;
-    const qsizetype dataFrom = fields[4].trimmed().toLongLong(&inData);
+    // After the kind, where the data began; an older Zelvorin wrote the kind
+    // alone, and counted every byte as data.
+    const QByteArray after = fields[1].mid(qstrlen(KindNames[0]));
+    bool inData = after.isEmpty();
+    const qsizetype dataFrom = inData ? 0 : after.trimmed().toLongLong(&inData);
     journal.journal.m_dataFrom = inData ? dataFrom : ArchiveNames::NoData;
     return folderAt + folderSize + 1;
 }
@@ -71,7 +74,7 @@ int Journal::Open(const QByteArray &archiveFolder, const QByteArray &stem, const
     m_file = std::move(file);
     m_path = path;
     m_dataAt = Header(kind, stem, token, archiveFolder).size();
-    m_dataFromAt = qstrlen(Magic) + qstrlen(KindNames[int(kind)]) + stem.size() + token.size() + 3;
+    m_dataFromAt = qstrlen(Magic) + qstrlen(KindNames[int(kind)]) + 1;
     m_dataFrom = ArchiveNames::NoData;
     return 0;
 }

@@ -30,7 +30,7 @@ public:
     // so far can end a printout.
     void MarkData();
     // Where the bytes after the command string begin: ArchiveNames::NoData
-    // before; 0 where no journal says, as in one of the first version.
+    // before; 0 where no journal says, as in an older Zelvorin's.
     qsizetype DataFrom() const { return m_dataFrom; }
     // Says that its bytes are being given their final name: from then on a
     // start that finds it without the working file knows they were.

@@ -165,7 +165,8 @@ struct Leftover
 {
     std::optional<QByteArray> journal; // a journal its run left, with these bytes
     qsizetype dataFrom = 0;            // how many of them came before the command string went out; -1: all
-    bool firstVersion = false;         // as the first version of the journal had it, which did not say so
+    bool older = false;                // as an older Zelvorin wrote it, which did not say so
+    bool headerCut = false;            // its header cut short, as by a power cut
     bool keeping = false;              // and the mark that the bytes were being given their name
     bool memoryFull = false;           // its memory full after these bytes: "some" fails, " more" comes
     std::optional<QByteArray> working; // its working file, with these bytes
@@ -517,7 +518,7 @@ private slots:
         QTest::newRow("ended before the command string went out, the answer with SYN: incomplete")
                 << Leftover{.journal = "ok\x16", .dataFrom = -1, .kept = incomplete};
         QTest::newRow("a journal an older Zelvorin left, ending with SYN: complete, as it would have named it")
-                << Leftover{.journal = "ok\x16", .dataFrom = -1, .firstVersion = true, .kept = {"S.bin", "S.txt"}};
+                << Leftover{.journal = "ok\x16", .dataFrom = -1, .older = true, .kept = {"S.bin", "S.txt"}};
         QTest::newRow("a journal whose memory ran full, a working file that went on: the working file's, no gap")
                 << Leftover{.journal = "half ",
                             .memoryFull = true,
@@ -539,6 +540,8 @@ private slots:
                 << Leftover{.working = "half", .running = true, .named = true, .workingLeft = true};
         QTest::newRow("pipes named as a journal and as a working file: left alone, without waiting")
                 << Leftover{.pipes = true};
+        QTest::newRow("a journal cut within its header: left alone")
+                << Leftover{.journal = "half", .headerCut = true, .journalLeft = true};
         QTest::newRow("another archive's journal: left alone")
                 << Leftover{.journal = "half", .otherArchive = true, .journalLeft = true};
     }
@@ -558,11 +561,12 @@ private slots:
                 run.journal.MarkData();
             }
             QCOMPARE(run.journal.Append(row.journal->sliced(std::max<qsizetype>(row.dataFrom, 0))), 0);
-            if (row.firstVersion) {
-                QByteArray first = Contents(run.journal.Path()).replace("journal 2\n", "journal 1\n");
-                QVERIFY(WriteFile(QFile::decodeName(run.journal.Path()),
-                                  first.replace(QByteArray(20, ' ') + '\n', "")));
+            if (row.older) {
+                QByteArray bytes = Contents(run.journal.Path()).replace("printout" + QByteArray(21, ' '), "printout");
+                QVERIFY(WriteFile(QFile::decodeName(run.journal.Path()), bytes));
             }
+            if (row.headerCut)
+                QCOMPARE(::truncate(run.journal.Path().constData(), 28), 0);
             if (row.memoryFull) {
                 failingWritesOfSome = 1;
                 QCOMPARE(run.journal.Append(Failing), ENOSPC);
@@ -634,6 +638,13 @@ private slots:
         QVERIFY(QDir(QFile::decodeName(folder)).removeRecursively());
         QCOMPARE(again.Keep(Piecewise, Ending::Complete, QByteArray()).binPath, folder + "/D.bin");
         QCOMPARE(Contents(folder + "/D.bin"), Piecewise);
+    }
+
+    // Bytes alone that fill the bound, SYN last, may have had more behind them.
+    void boundFilledNeverNamedWhole()
+    {
+        const QByteArray bytes = QByteArray(ResetProtocol::RxLimitBytes - 1, 'x') + Syn;
+        QCOMPARE(ArchiveNames::EndingOfBytes(bytes, 0), Ending::CutOff);
     }
 
     void namesHoldOnlyWhatEveryFileSystemCarries_data()
