@@ -60,6 +60,9 @@ ArchiveView::ArchiveView(QByteArray folder, QWidget *parent)
     m_search->setAccessibleName(QStringLiteral("Suchen"));
     m_search->setClearButtonEnabled(true);
     m_status->setAccessibleName(QStringLiteral("Status"));
+    // File names as they are, never as markup; to be selected and copied, as in the main window.
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_table->setObjectName(QStringLiteral("Printouts"));
     m_table->setAccessibleName(QStringLiteral("Frühere Ausdrucke"));
     m_table->setModel(&m_model);

@@ -70,10 +70,16 @@ void PrintoutActions::SaveAsText(const PrintoutDocument &document)
         return;
     QSaveFile file(path);
     const QByteArray bytes = Printout::JoinLines(document.lines).toUtf8();
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        emit Said(QStringLiteral("Gespeichert: %1").arg(path));
+    SayCommitted(file, file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+void PrintoutActions::SayCommitted(QSaveFile &file, bool written)
+{
+    // Flushed first: a commit takes a failed last write for a whole file.
+    if (written && file.flush() && file.commit())
+        emit Said(QStringLiteral("Gespeichert: %1").arg(file.fileName()));
     else
-        emit Said(QStringLiteral("Nicht gespeichert: %1: %2").arg(path, file.errorString()));
+        emit Said(QStringLiteral("Nicht gespeichert: %1: %2").arg(file.fileName(), file.errorString()));
 }
 
 void PrintoutActions::Print(const PrintoutDocument &document)
@@ -88,11 +94,15 @@ void PrintoutActions::Print(const PrintoutDocument &document)
         file->setText(ProposedPath(document, QStringLiteral(".pdf")));
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // To a file as a saved PDF is written: the printer would empty a file it
+    // replaces before it knows whether the new one fits.
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        WritePdf(printer.outputFileName(), document, printer.pageLayout());
+        return;
+    }
     const int pages = Printout::PrintPages(printer, document.lines, document.Header());
     if (pages == 0)
         emit Said(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
-    else if (printer.outputFormat() == QPrinter::PdfFormat)
-        emit Said(QStringLiteral("Gespeichert: %1").arg(printer.outputFileName()));
     else
         emit Said(QStringLiteral("An Drucker „%1“ übergeben: %2")
                           .arg(printer.printerName(),
@@ -105,18 +115,20 @@ void PrintoutActions::SaveAsPdf(const PrintoutDocument &document)
                                     QStringLiteral("PDF-Dateien (*.pdf)"));
     if (path.isEmpty())
         return;
+    WritePdf(path, document, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+}
+
+void PrintoutActions::WritePdf(const QString &path, const PrintoutDocument &document, const QPageLayout &layout)
+{
     // Through a file that says whether it reached the disk: a PDF writer alone
     // reports pages it could not write as printed.
     QSaveFile file(path);
-    bool saved = file.open(QIODevice::WriteOnly);
-    if (saved) {
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
         QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageLayout(layout);
         writer.setTitle(document.Header());
-        saved = Printout::PrintPages(writer, document.lines, document.Header()) > 0;
+        written = Printout::PrintPages(writer, document.lines, document.Header()) > 0;
     }
-    if (saved && file.commit())
-        emit Said(QStringLiteral("Gespeichert: %1").arg(path));
-    else
-        emit Said(QStringLiteral("Nicht gespeichert: %1: %2").arg(path, file.errorString()));
+    SayCommitted(file, written);
 }

@@ -4,6 +4,8 @@
 #include "printout/PrintoutDocument.h"
 
 #include <QObject>
+#include <QPageLayout>
+#include <QSaveFile>
 
 #include <functional>
 
@@ -41,6 +43,9 @@ private:
     static QString ProposedPath(const PrintoutDocument &document, const QString &suffix);
     QString AskForFile(const PrintoutDocument &document, const QString &title, const QString &suffix,
                        const QString &filter);
+    void WritePdf(const QString &path, const PrintoutDocument &document, const QPageLayout &layout);
+    // Says whether `file`, written, reached the disk whole under its name.
+    void SayCommitted(QSaveFile &file, bool written);
 
     QWidget *m_window;
     Source m_source;

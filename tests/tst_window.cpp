@@ -38,6 +38,20 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <dlfcn.h>
+#include <unistd.h>
+
+// Writes into a folder named "full" fail, as on a full disk.
+extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
+{
+    char path[PATH_MAX];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(descriptor);
+    const ssize_t length = ::readlink(link.constData(), path, sizeof path);
+    if (length > 0 && QByteArrayView(path, length).contains("/full/"))
+        return errno = ENOSPC, -1;
+    return reinterpret_cast<decltype(&write)>(::dlsym(RTLD_NEXT, "write"))(descriptor, bytes, size);
+}
+
 namespace {
 
 template<typename T>
@@ -310,17 +324,25 @@ private slots:
         auto *statusLine = Control<QLabel>(form, "StatusLine"); // to be selected and copied, as it reads
         statusLine->setSelection(0, int(form.StatusText().size()));
         QCOMPARE(statusLine->selectedText(), form.StatusText());
-        // Printed to a file by Ctrl+P: the archive's name proposed, and the status line says where.
+        // Printed to a file by Ctrl+P: the archive's name proposed, and the status line says where;
+        // onto a full disk, that it is not.
         QString offered;
-        window.WhenDialog([&](QDialog *dialog) {
-            auto *file = dialog->findChild<QLineEdit *>("filename");
-            offered = file->text().section('/', -1);
-            file->setText(window.archive.filePath("gedruckt.pdf"));
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
-        form.activateWindow(); // back from the dialog
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        QTest::keyClick(button, Qt::Key_P, Qt::ControlModifier);
+        const auto printTo = [&](const QString &name) {
+            window.WhenDialog([&](QDialog *dialog) {
+                auto *file = dialog->findChild<QLineEdit *>("filename");
+                offered = file->text().section('/', -1);
+                file->setText(window.archive.filePath(name));
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            form.activateWindow(); // back from the dialog
+            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QTest::keyClick(button, Qt::Key_P, Qt::ControlModifier);
+        };
+        QVERIFY(QDir(window.archive.path()).mkdir("full"));
+        printTo("full/gedruckt.pdf");
+        QVERIFY2(form.StatusText().startsWith("Nicht gespeichert: " + window.archive.filePath("full/gedruckt.pdf")),
+                 qPrintable(form.StatusText()));
+        printTo("gedruckt.pdf");
         QCOMPARE(offered, QFileInfo(kept).completeBaseName() + ".pdf");
         QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("gedruckt.pdf"));
         QVERIFY(Contents(window.archive.filePath("gedruckt.pdf")).startsWith("%PDF"));
@@ -372,11 +394,20 @@ private slots:
         const auto *line = Control<QLabel>(window.form, "StatusLine");
         QCOMPARE(line->x() + line->contentsRect().x(), icon->geometry().right() + 1);
         QCOMPARE(line->geometry().bottom() + 1, save->y());
-        window.WhenDialog([&](QDialog *dialog) {
-            qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath("gerettet.txt"));
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
-        save->click();
+        // Onto a full disk: said so, and no empty file left behind.
+        const auto saveAs = [&](const QString &name) {
+            window.WhenDialog([&](QDialog *dialog) {
+                qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath(name));
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            save->click();
+        };
+        QVERIFY(QDir(dir.path()).mkdir("full"));
+        saveAs("full/gerettet.txt");
+        QVERIFY2(window.form.StatusText().startsWith("Nicht gespeichert: " + dir.filePath("full/gerettet.txt") + ": "),
+                 qPrintable(window.form.StatusText()));
+        QCOMPARE(Files(dir.filePath("full")), QStringList());
+        saveAs("gerettet.txt");
         QCOMPARE(Contents(dir.filePath("gerettet.txt")),
                  Printout::JoinLines(Printout::RenderPrintout(window.machine.Machine().FullTransmission())).toUtf8());
         QVERIFY(!icon->isVisible()); // the warning gave way
@@ -438,7 +469,7 @@ private slots:
         keep("2026-12-05_10-00-00_COM1.bin", 1, 10);
         keep("2026-12-06_10-00-00_COM2.bin", 2, 20);
         keep("2026-12-07_10-00-00_COM1.bin", 1, 15);
-        QVERIFY(QDir(archive.path()).mkdir("2026-12-04_10-00-00_COM1.bin"));
+        QVERIFY(QDir(archive.path()).mkdir("2026-12-04_10-00-00_<b>COM1.bin"));
         Form1 form(PortDirectory(), PrintoutArchive(archive.path()));
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -509,7 +540,10 @@ private slots:
         QVERIFY(printout->isVisible());                        // in place of the comparison
         QTest::keyClick(table, Qt::Key_Up, Qt::ShiftModifier); // and the one above: no comparison, and why
         QTRY_COMPARE(view->StatusText(),
-                     "Kein Vergleich, nicht lesbar: 2026-12-04_10-00-00_COM1.bin: ein Ordner, keine Datei");
+                     "Kein Vergleich, nicht lesbar: 2026-12-04_10-00-00_<b>COM1.bin: ein Ordner, keine Datei");
+        auto *status = view->findChild<QLabel *>(); // the name as it is, not as markup, to be copied
+        status->setSelection(0, int(view->StatusText().size()));
+        QCOMPARE(status->selectedText(), view->StatusText());
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(view->focusWidget(), "fehlt");
         QTRY_COMPARE(view->StatusText(), "0 von 4 Ausdrucken enthalten »fehlt«");
