@@ -73,7 +73,7 @@ Rückgabewerte von --reset:
   %9  die Daten blieben vor ihrem Ende aus (--timeout)
   %10  abgebrochen mit SIGHUP, SIGINT, SIGQUIT oder SIGTERM,
      bevor die Daten vollständig waren
-Rückgabewerte von --archive und --show: %2, %4, und
+Rückgabewerte von --archive und --show: %2, %4, %8 wie oben, und
   %11  eine Datei ließ sich nicht lesen
 
 Umgebung: ZELVORIN_COM1 bis ZELVORIN_COM9 legen die Geräte fest,
@@ -135,11 +135,12 @@ int ListPorts()
     return 0;
 }
 
-// `status`, once all that was printed is out; a write that failed on the way counts too.
-int Flushed(int status)
+// `status`, once all that was printed is out; a write that failed on the way counts too, and so
+// does a standard output that was closed (and got /dev/null).
+int Flushed(int status, bool outputOpen)
 {
     std::fflush(stdout);
-    return std::ferror(stdout) ? ConsoleHost::OutputFailed : status;
+    return std::ferror(stdout) || !outputOpen ? ConsoleHost::OutputFailed : status;
 }
 
 // A file name as it may go to a terminal and stay one field: control characters, C1 ones in
@@ -156,7 +157,7 @@ QByteArray Printable(QByteArray name)
 }
 
 // The kept printouts, newest first, one line each; only those holding `text` when it is given.
-int ListArchive(const QString &text)
+int ListArchive(const QString &text, bool outputOpen)
 {
     const QByteArray folder = PrintoutArchive::FolderFromEnvironment();
     QList<ArchiveEntry> entries = ArchiveIndex::Scan(folder);
@@ -176,11 +177,11 @@ int ListArchive(const QString &text)
                                 + QByteArray::number(entry.lines) + '\t' + Printable(entry.Path()) + '\n';
         std::fwrite(line.constData(), 1, line.size(), stdout);
     }
-    return Flushed(status);
+    return Flushed(status, outputOpen);
 }
 
 // A kept printout's lines, as --reset prints them.
-int ShowPrintout(const QByteArray &path)
+int ShowPrintout(const QByteArray &path, bool outputOpen)
 {
     QString why;
     const std::optional<ListEntries> lines = ArchiveIndex::Load(path, &why);
@@ -190,7 +191,7 @@ int ShowPrintout(const QByteArray &path)
     }
     const QByteArray text = Printout::JoinLines(*lines, QLatin1StringView("\n")).toUtf8();
     std::fwrite(text.constData(), 1, text.size(), stdout);
-    return Flushed(ConsoleHost::Printed);
+    return Flushed(ConsoleHost::Printed, outputOpen);
 }
 
 int ResetOnCommandLine(const QByteArray &name, bool noArchive, int timeoutSeconds, bool outputOpen)
@@ -341,9 +342,9 @@ int main(int argc, char *argv[])
 
     KeepAbandonedPrintouts();
     if (parser.isSet(archive))
-        return ListArchive(positional.value(0));
+        return ListArchive(positional.value(0), outputOpen);
     if (parser.isSet(show))
-        return ShowPrintout(RawOptionValue(argc, argv, "--show"));
+        return ShowPrintout(RawOptionValue(argc, argv, "--show"), outputOpen);
     if (parser.isSet(ports))
         return ListPorts();
     if (parser.isSet(reset))

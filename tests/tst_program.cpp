@@ -152,7 +152,7 @@ private slots:
                              "  6  der Ausdruck ließ sich nicht auf die Standardausgabe schreiben\n"
                              "  7  die Daten blieben vor ihrem Ende aus (--timeout)\n"
                              "  129, 130, 131, 143  ",
-                             "Rückgabewerte von --archive und --show: 0, 2, und\n"
+                             "Rückgabewerte von --archive und --show: 0, 2, 6 wie oben, und\n"
                              "  8  eine Datei ließ sich nicht lesen\n\nUmgebung: ZELVORIN_COM1 bis "
                              "ZELVORIN_COM9 legen die Geräte fest,\nZELVORIN_ARCHIVE den Archivordner. Mehr "
                              "in zelvorin(1).\n"}};
@@ -209,6 +209,10 @@ private slots:
                 .arguments = {"--show", "%a/2026-12-06_14-32-05_COM1.bin"}, .status = 0, .out = "Summe: 5 €\nEnde\n\n"};
         QTest::newRow("--show onto a full disk: its own status") << CommandLine{
                 .arguments = {"--show", "%a/2026-12-06_14-32-05_COM1.bin"}, .status = 6, .outputFile = "/dev/full"};
+        QTest::newRow("--show onto a closed standard output: its own status") << CommandLine{
+                .arguments = {"-c", "exec \"$0\" --show %a/2026-12-06_14-32-05_COM1.bin >&-", ZELVORIN_APP_PATH},
+                .status = 6,
+                .program = "bash"};
         QTest::newRow("--show: a file that cannot be read, its own status")
                 << CommandLine{.arguments = {"--show", "%a/fehlt.bin"},
                                .status = 8,
