@@ -216,8 +216,9 @@ std::optional<ListEntries> Load(const QByteArray &path, QString *error)
     if (lines.last().isEmpty())
         lines.removeLast();
     ListEntries entries;
-    for (const QString &line : std::as_const(lines))
-        entries.Append(line);
+    for (QString &line :
+         lines) // never a control character, which a terminal would obey: a text may come from elsewhere
+        entries.Append(line.removeIf([](QChar c) { return c.category() == QChar::Other_Control; }));
     return entries;
 }
 

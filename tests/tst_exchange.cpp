@@ -689,10 +689,10 @@ private slots:
         write("2026-12-06_14-32-05_COM1.txt", "kept beside\r\n");
         write("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n");
         write("2026-12-06_14-32-05_COM1_2_unvollstaendig.bin", "VDAI!  M\xfcnze\r\nhalb"); // Windows-1252
-        write("2026-12-05_09-00-00_pts_3.txt", "\r\nAlone\r\n\r\n");
-        QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin")); // cannot be read as a file
-        write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");        // no port: none of ours
-        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");               // a copy saved as PDF
+        write("2026-12-05_09-00-00_pts_3.txt", "\r\n\x1b[31mAl\x07one\r\n\r\n");           // control characters dropped
+        QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin"));                       // cannot be read as a file
+        write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");                              // no port: none of ours
+        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");                                     // a copy saved as PDF
 
         const auto listed = [&folder] {
             QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
@@ -708,7 +708,7 @@ private slots:
         const QStringList expected = {
                 "06 14:32 COM1 unvollständig 3 Münze ",
                 "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ", "06 14:32 COM1 Nachlauf 1 rest ",
-                "05 09:00 pts_3 vollständig 2 Alone ", "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"};
+                "05 09:00 pts_3 vollständig 2 [31mAlone ", "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"};
         QCOMPARE(listed(), expected);
 
         // A file the index knows by its size and time is not read again,
@@ -722,13 +722,13 @@ private slots:
             times[1].tv_nsec ^= nanoseconds;
             QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, 0), 0);
         };
-        rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso!\r\n\r\n", 0);
+        rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso, much!\r\n\r\n", 0);
         QCOMPARE(listed(), expected); // what could not be read, said again
-        rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso!\r\n\r\n", 1);
+        rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso, much!\r\n\r\n", 1);
         rewrite("2026-12-06_14-32-05_COM1_nachlauf.bin", "REST\n", 0);
         const QStringList again = listed();
         QCOMPARE(again.value(2), "06 14:32 COM1 Nachlauf 1 rest ");
-        QCOMPARE(again.value(3), "05 09:00 pts_3 vollständig 2 Also! ");
+        QCOMPARE(again.value(3), "05 09:00 pts_3 vollständig 2 Also, much! ");
     }
 
     void portDirectory_data()
