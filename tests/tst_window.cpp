@@ -216,6 +216,7 @@ private slots:
         QCOMPARE(form.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}})); // the program's
         QCOMPARE(name("List1"), "Ausdruck");
         QCOMPARE(name("Command1"), "Rückstellen");
+        QCOMPARE(name("StatusLine"), "Status");
         // The port field by the label beside it, as screen readers on Linux name a field.
         const auto labels = QAccessible::queryAccessibleInterface(Control<QWidget>(form, "Combo1"))
                                     ->relations(QAccessible::Label);
@@ -547,13 +548,21 @@ private slots:
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClicks(view->focusWidget(), "fehlt");
         QTRY_COMPARE(view->StatusText(), "0 von 4 Ausdrucken enthalten »fehlt«");
-        QVERIFY(!printout->model()); // nothing shown of what is no longer listed
+        QVERIFY(!printout->model());                  // nothing shown of what is no longer listed
+        for (const QAction *action : view->actions()) // nor copied, saved or printed
+            QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
 
         QCOMPARE(Files(archive.path()).size(), 3); // read, never written
-        // The folder deleted, and made again by a reset: seen all the same.
-        QVERIFY(QDir(archive.path()).removeRecursively());
+        // A printout kept meanwhile is listed, and the one chosen stays chosen.
         QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
         QTest::keyClick(view->focusWidget(), Qt::Key_Delete);
+        QTRY_COMPARE(view->StatusText(), "4 Ausdrucke");
+        table->selectRow(1);
+        keep("2026-12-01_10-00-00_COM1.bin", 4, 40);
+        QTRY_COMPARE(view->StatusText(), "5 Ausdrucke");
+        QTRY_VERIFY(printout->model() && printout->model()->index(1, 0).data().toString() == "Summe 20");
+        // The folder deleted, and made again by a reset: seen all the same.
+        QVERIFY(QDir(archive.path()).removeRecursively());
         QTRY_COMPARE(view->StatusText(), "0 Ausdrucke");
         QVERIFY(QDir().mkpath(archive.path()));
         keep("2026-12-08_10-00-00_COM1.bin", 3, 30);
