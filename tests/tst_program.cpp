@@ -160,6 +160,8 @@ private slots:
                 << CommandLine{.arguments = {"--bogus"}, .err = "unbekannte Option »--bogus«"};
         QTest::newRow("an argument no option takes")
                 << CommandLine{.arguments = {"--ports", "COM1"}, .err = "unerwartetes Argument »COM1«"};
+        QTest::newRow("--archive with two texts")
+                << CommandLine{.arguments = {"--archive", "Summe", "Ende"}, .err = "unerwartetes Argument »Ende«"};
         QTest::newRow("two commands at once") << CommandLine{.arguments = {"--archive", "--ports"},
                                                              .err = "--ports und --archive gehen nicht zusammen."};
         QTest::newRow("--reset twice") << CommandLine{.arguments = {"--reset", "COM1", "--reset", "COM2"},

@@ -308,6 +308,7 @@ private slots:
         QCOMPARE(EnabledActions(form.ListMenu()),
                  (QStringList{"Ausdruck kopieren\tC", "Als Textdatei speichern …", "Drucken …", "Als PDF speichern …",
                               "Frühere Ausdrucke …", "Archivordner öffnen"}));
+        QVERIFY(form.ListMenu()->actions().at(4)->isSeparator()); // the archive's entries apart
         form.ListMenu()->close();
         // Saved as text by Ctrl+S, from the button: proposed under the archive's name.
         QStringList proposed;
@@ -391,6 +392,7 @@ private slots:
         const auto *icon = Control<QLabel>(window.form, "StatusIcon");
         QVERIFY(icon->isVisible());
         QCOMPARE(icon->accessibleName(), "Warnung");
+        QVERIFY(!icon->pixmap().isNull());
         // The warning's text beside the icon and above the button.
         const auto *line = Control<QLabel>(window.form, "StatusLine");
         QCOMPARE(line->x() + line->contentsRect().x(), icon->geometry().right() + 1);
