@@ -196,6 +196,9 @@ private slots:
         qsizetype stripsOnFirstPage = 0;
         qsizetype onFirstPage = 0;
         qreal stripStep = 0; // from one strip's left edge to the next one's
+        qreal headerTop = -1;
+        qreal firstTop = 0; // the printout's first line on the first page
+        qreal lineStep = 0;
         const QStringList pageBoxes = boxes.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1);
         for (const QString &pageBox : pageBoxes) {
             const QRegularExpressionMatch size
@@ -210,6 +213,8 @@ private slots:
                 QCOMPARE_GE(at(4) - at(2), 10.0);
                 widths[box.captured(5)] = at(3) - at(1);
                 const QString text = box.captured(5);
+                if (text == "Kopfzeile" && headerTop < 0)
+                    headerTop = at(2);
                 if (text == "Kopfzeile" || text == "COM1" || text == "Seite" || text == "von" || text.front().isDigit())
                     headers << text;
                 else
@@ -221,12 +226,15 @@ private slots:
                 onFirstPage = read.size();
                 stripsOnFirstPage = strips.size();
                 stripStep = strips.keys().value(1) - strips.firstKey();
+                firstTop = strips.first().firstKey();
+                lineStep = strips.first().keys().value(1) - firstTop;
             }
         }
         QCOMPARE(read, paper);
         QCOMPARE(pageBoxes.size(), pages);
         QCOMPARE(headers.count("Kopfzeile"), pages);
         QCOMPARE(headers.count("Seite"), pages);
+        QCOMPARE(qRound((firstTop - headerTop) / lineStep), 2);  // a blank line under the header
         QCOMPARE_GT(stripsOnFirstPage, 1);                       // side by side, as many as fit
         QCOMPARE_GT(stripStep, widths.value(QString(24, u'X'))); // apart
         QCOMPARE(widths.value("iiiiiiii"), widths.value("WWWWWWWW"));
