@@ -831,6 +831,8 @@ private slots:
         QByteArray keep;
         QVERIFY(!port.Write("x")); // not before it is open
         QVERIFY(!port.SetSettings("9600,N,9,1"));
+        QVERIFY(ParseLineSettings(" 2400,e,7,1.5")
+                == (LineSettings{2400, QSerialPort::EvenParity, QSerialPort::Data7, QSerialPort::OneAndHalfStop}));
         QVERIFY(port.SetSettings(" 19200, n,8 ,2"));
         QVERIFY(port.SetDtr(true)); // taken on at the open
         QVERIFY(port.SetPortNumber(1));
