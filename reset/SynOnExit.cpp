@@ -37,7 +37,7 @@ SynOnExit::SynOnExit(SerialPort &port, std::function<void()> afterSyn)
     : m_port(port)
     , m_afterSyn(std::move(afterSyn))
 {
-    [[maybe_unused]] static const bool registered = std::atexit(SendSyn) == 0;
+    [[maybe_unused]] static const int registered = std::atexit(SendSyn); // once
 }
 
 SynOnExit::~SynOnExit()

@@ -18,7 +18,6 @@ struct PortDevice
 
     // The path as people read it.
     QString ShownPath() const;
-    bool operator==(const PortDevice &) const = default;
 };
 
 // Which device stands behind COM1 to COM9, fixed once at start-up.
