@@ -216,8 +216,8 @@ std::optional<ListEntries> Load(const QByteArray &path, QString *error)
     if (lines.last().isEmpty())
         lines.removeLast();
     ListEntries entries;
-    for (QString &line :
-         lines) // never a control character, which a terminal would obey: a text may come from elsewhere
+    // Never a control character, which a terminal would obey: a text may come from elsewhere.
+    for (QString &line : lines)
         entries.Append(line.removeIf([](QChar c) { return c.category() == QChar::Other_Control; }));
     return entries;
 }

@@ -20,6 +20,7 @@ constexpr const char *KindNames[] = {"printout", "nachlauf"};
 // where the data begins. Older Zelvorins, which write the kind alone, read
 // the line as a printout's all the same.
 constexpr int DataFromWidth = 20;
+const qsizetype DataFromAt = qstrlen(Magic) + qstrlen(KindNames[int(Journal::Kind::Printout)]) + 1;
 
 // "MAGIC kind[ data-from]\nstem\ntoken\nfolder-size\nfolder\n": the folder in its own bytes, which may hold anything.
 QByteArray Header(Journal::Kind kind, const QByteArray &stem, const QByteArray &token, const QByteArray &folder)
@@ -74,7 +75,6 @@ int Journal::Open(const QByteArray &archiveFolder, const QByteArray &stem, const
     m_file = std::move(file);
     m_path = path;
     m_dataAt = Header(kind, stem, token, archiveFolder).size();
-    m_dataFromAt = qstrlen(Magic) + qstrlen(KindNames[int(kind)]) + 1;
     m_dataFrom = ArchiveNames::NoData;
     return 0;
 }
@@ -101,7 +101,7 @@ void Journal::MarkData()
     const int flags = ::fcntl(m_file.Get(), F_GETFL);
     const QByteArray field = QByteArray::number(m_dataFrom).leftJustified(DataFromWidth);
     if (::fcntl(m_file.Get(), F_SETFL, flags & ~O_APPEND) == 0) {
-        const ssize_t written = ::pwrite(m_file.Get(), field.constData(), field.size(), m_dataFromAt);
+        const ssize_t written = ::pwrite(m_file.Get(), field.constData(), field.size(), DataFromAt);
         Q_UNUSED(written)
         ::fcntl(m_file.Get(), F_SETFL, flags);
     }

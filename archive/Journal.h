@@ -27,7 +27,7 @@ public:
     bool IsOpen() const { return m_file.IsOpen(); }
     int Append(QByteArrayView bytes);
     // Says that the command string goes out now: only a SYN after the bytes
-    // so far can end a printout.
+    // so far can end a printout. For a printout's journal.
     void MarkData();
     // Where the bytes after the command string begin: ArchiveNames::NoData
     // before; 0 where no journal says, as in an older Zelvorin's.
@@ -52,8 +52,7 @@ private:
 
     FileDescriptor m_file;
     QByteArray m_path;
-    qsizetype m_dataAt{};     // where the bytes begin, after the header
-    qsizetype m_dataFromAt{}; // where the header says DataFrom()
+    qsizetype m_dataAt{}; // where the bytes begin, after the header
     qsizetype m_dataFrom = 0;
     qsizetype m_appended{}; // bytes given to Append, written or not
     int m_error{};          // the first failure to append
