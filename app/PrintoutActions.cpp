@@ -100,6 +100,8 @@ void PrintoutActions::Print(const PrintoutDocument &document)
         WritePdf(printer.outputFileName(), document, printer.pageLayout());
         return;
     }
+    if (!FitsOnPages(printer, document, QStringLiteral("Nicht gedruckt")))
+        return;
     const int pages = Printout::PrintPages(printer, document.lines, document.Header());
     if (pages == 0)
         emit Said(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
@@ -128,7 +130,22 @@ void PrintoutActions::WritePdf(const QString &path, const PrintoutDocument &docu
         QPdfWriter writer(&file);
         writer.setPageLayout(layout);
         writer.setTitle(document.Header());
+        // Refused before a page is set; the file it would replace stays as it is.
+        if (!FitsOnPages(writer, document, QStringLiteral("Nicht gespeichert: %1").arg(path)))
+            return;
         written = Printout::PrintPages(writer, document.lines, document.Header()) > 0;
     }
     SayCommitted(file, written);
+}
+
+bool PrintoutActions::FitsOnPages(QPagedPaintDevice &device, const PrintoutDocument &document, const QString &notDone)
+{
+    const int pages = Printout::CountPages(device, document.lines);
+    if (pages <= Printout::MaxPages)
+        return true;
+    emit Said(QStringLiteral("%1: %2 Seiten, mehr als %3 gehen nicht – als Textdatei speichern")
+                      .arg(notDone)
+                      .arg(pages)
+                      .arg(Printout::MaxPages));
+    return false;
 }

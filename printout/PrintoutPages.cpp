@@ -9,24 +9,37 @@
 #include <algorithm>
 
 namespace Printout {
+namespace {
 
-QStringList PaperLines(const ListEntries &lines)
+// Calls `visit` with each line of the machine's paper in order.
+template<typename Visit>
+void ForEachPaperLine(const ListEntries &lines, Visit visit)
 {
-    QStringList paper;
-    lines.ForEach([&paper](QStringView line) {
+    qsizetype row = 0;
+    lines.ForEach([&](QStringView line) {
+        // The list's last entry is the empty one that ends every printout: no line on paper.
+        if (++row == lines.size() && line.isEmpty())
+            return;
         qsizetype from = 0;
         do {
-            paper << line.mid(from, PaperColumns).toString();
+            visit(line.mid(from, PaperColumns));
             from += PaperColumns;
         } while (from < line.size());
     });
-    // The list's last entry is the empty one that ends every printout: no line on paper.
-    if (!paper.isEmpty() && paper.last().isEmpty())
-        paper.removeLast();
-    return paper;
 }
 
-int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header)
+// Where the lines of paper go on each page of a device.
+struct Sheet
+{
+    QFont font;
+    qreal ascent;
+    qreal line;
+    qreal stripWidth;
+    qsizetype rows; // lines of paper in a strip
+    qsizetype perPage;
+};
+
+Sheet SetUp(QPagedPaintDevice &device)
 {
     // Clear of the paper's edge on every side: wider margins where the
     // printer needs them or the user chose them.
@@ -39,40 +52,72 @@ int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QStrin
                                     side(chosen.right(), least.right()), side(chosen.bottom(), least.bottom())),
                           QPageLayout::Millimeter);
 
+    Sheet sheet;
+    sheet.font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    sheet.font.setPointSizeF(PagePointSize);
+    const QFontMetricsF metrics(sheet.font, &device);
+    sheet.ascent = metrics.ascent();
+    sheet.line = metrics.lineSpacing();
+    const qreal column = metrics.horizontalAdvance(QLatin1Char('W'));
+    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
+    // A header line and a blank one above the printout, a blank line and
+    // the page number below it; strips of paper side by side between.
+    sheet.stripWidth = (PaperColumns + StripGapColumns) * column;
+    const qsizetype strips = std::max<qsizetype>(
+            1, static_cast<qsizetype>((page.width() + StripGapColumns * column) / sheet.stripWidth));
+    sheet.rows = std::max<qsizetype>(1, static_cast<qsizetype>(page.height() / sheet.line) - 4);
+    sheet.perPage = strips * sheet.rows;
+    return sheet;
+}
+
+qsizetype PageCount(const Sheet &sheet, const ListEntries &lines)
+{
+    qsizetype paper = 0;
+    ForEachPaperLine(lines, [&paper](QStringView) { ++paper; });
+    return std::max<qsizetype>(1, (paper + sheet.perPage - 1) / sheet.perPage);
+}
+
+} // namespace
+
+QStringList PaperLines(const ListEntries &lines)
+{
+    QStringList paper;
+    ForEachPaperLine(lines, [&paper](QStringView line) { paper << line.toString(); });
+    return paper;
+}
+
+int CountPages(QPagedPaintDevice &device, const ListEntries &lines)
+{
+    return static_cast<int>(PageCount(SetUp(device), lines));
+}
+
+int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header)
+{
+    const Sheet sheet = SetUp(device);
+    const qsizetype pages = PageCount(sheet, lines);
     QPainter painter;
     if (!painter.begin(&device))
         return 0;
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(PagePointSize);
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, &device);
-    const qreal line = metrics.lineSpacing();
-    const qreal column = metrics.horizontalAdvance(QLatin1Char('W'));
-    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
-
-    // A header line and a blank one above the printout, a blank line and
-    // the page number below it; strips of paper side by side between.
-    const QStringList paper = PaperLines(lines);
-    const qreal stripWidth = (PaperColumns + StripGapColumns) * column;
-    const qsizetype strips = std::max<qsizetype>(
-            1, static_cast<qsizetype>((page.width() + StripGapColumns * column) / stripWidth));
-    const qsizetype rows = std::max<qsizetype>(1, static_cast<qsizetype>(page.height() / line) - 4);
-    const qsizetype perPage = strips * rows;
-    const qsizetype pages = std::max<qsizetype>(1, (paper.size() + perPage - 1) / perPage);
-    for (qsizetype number = 1; number <= pages; ++number) {
+    painter.setFont(sheet.font);
+    const auto startPage = [&](qsizetype number) {
         if (number > 1)
             device.newPage();
-        painter.drawText(QPointF(0, metrics.ascent()), header);
-        const qsizetype first = (number - 1) * perPage;
-        for (qsizetype at = first; at < std::min(paper.size(), first + perPage); ++at) {
-            const qsizetype strip = (at - first) / rows;
-            const qsizetype row = (at - first) % rows;
-            painter.drawText(QPointF(strip * stripWidth, metrics.ascent() + (row + 2) * line), paper[at]);
-        }
+        painter.drawText(QPointF(0, sheet.ascent), header);
         if (pages > 1)
-            painter.drawText(QPointF(0, metrics.ascent() + (rows + 3) * line),
+            painter.drawText(QPointF(0, sheet.ascent + (sheet.rows + 3) * sheet.line),
                              QStringLiteral("Seite %1 von %2").arg(number).arg(pages));
-    }
+    };
+    startPage(1);
+    qsizetype at = 0;
+    ForEachPaperLine(lines, [&](QStringView text) {
+        const qsizetype onPage = at % sheet.perPage;
+        if (at > 0 && onPage == 0)
+            startPage(at / sheet.perPage + 1);
+        painter.drawText(
+                QPointF(onPage / sheet.rows * sheet.stripWidth, sheet.ascent + (onPage % sheet.rows + 2) * sheet.line),
+                text.toString());
+        ++at;
+    });
     return painter.end() ? static_cast<int>(pages) : 0;
 }
 

@@ -14,10 +14,18 @@ inline constexpr int PaperColumns = 24;   // as wide as the machine's printer
 inline constexpr int StripGapColumns = 2; // between two strips of paper side by side
 inline constexpr qreal PagePointSize = 11;
 inline constexpr qreal PageMarginMm = 15; // at the least, on every side
+// More pages than this are not printed: a printout that long is a fault or
+// a flood, each thousand pages would hold the window for about a second,
+// and its text file holds any length.
+inline constexpr int MaxPages = 1000;
 
 // The printout's lines as the machine's paper holds them: longer lines go
 // on in the next one.
 QStringList PaperLines(const ListEntries &lines);
+
+// The number of pages PrintPages sets the printout on, found without
+// setting it.
+int CountPages(QPagedPaintDevice &device, const ListEntries &lines);
 
 // Sets the printout on pages in a fixed-width font, in as many strips of
 // paper side by side as the page has room for, read strip after strip, with

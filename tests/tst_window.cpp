@@ -70,6 +70,17 @@ QStringList EnabledActions(const QMenu *menu)
     return enabled;
 }
 
+// Answers the next modal dialog, once it is there: `answer` gets it, and accepts it or not.
+void WhenDialog(std::function<void(QDialog *)> answer)
+{
+    QTimer::singleShot(0, qApp, [answer] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            answer(dialog);
+        else
+            WhenDialog(answer);
+    });
+}
+
 // The window with the simulated machine on COM1 and an archive of its own, shown.
 struct Window
 {
@@ -86,17 +97,6 @@ struct Window
         QTimer::singleShot(15000, &form, &QWidget::close); // a reset that never ends fails here, not at the time-out
         QTest::keyClick(Control<QPushButton>(form, "Command1"), Qt::Key_Space);
     }
-    // Answers the next modal dialog, once it is there: `answer` gets it, and accepts it or not.
-    void WhenDialog(std::function<void(QDialog *)> answer)
-    {
-        QTimer::singleShot(0, &form, [this, answer] {
-            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                answer(dialog);
-            else
-                WhenDialog(answer);
-        });
-    }
-
     QTemporaryDir archive;
     PtyMachine machine;
     Form1 form;
@@ -312,7 +312,7 @@ private slots:
         form.ListMenu()->close();
         // Saved as text by Ctrl+S, from the button: proposed under the archive's name.
         QStringList proposed;
-        window.WhenDialog([&](QDialog *dialog) {
+        WhenDialog([&](QDialog *dialog) {
             auto *files = qobject_cast<QFileDialog *>(dialog);
             proposed << files->selectedFiles().value(0).section('/', -1)
                      << files->findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&');
@@ -330,7 +330,7 @@ private slots:
         // onto a full disk, that it is not.
         QString offered;
         const auto printTo = [&](const QString &name) {
-            window.WhenDialog([&](QDialog *dialog) {
+            WhenDialog([&](QDialog *dialog) {
                 auto *file = dialog->findChild<QLineEdit *>("filename");
                 offered = file->text().section('/', -1);
                 file->setText(window.archive.filePath(name));
@@ -399,7 +399,7 @@ private slots:
         QCOMPARE(line->geometry().bottom() + 1, save->y());
         // Onto a full disk: said so, and no empty file left behind.
         const auto saveAs = [&](const QString &name) {
-            window.WhenDialog([&](QDialog *dialog) {
+            WhenDialog([&](QDialog *dialog) {
                 qobject_cast<QFileDialog *>(dialog)->selectFile(dir.filePath(name));
                 QMetaObject::invokeMethod(dialog, "accept");
             });
@@ -573,6 +573,36 @@ private slots:
             QTRY_VERIFY(!timer->isActive());
         QTest::keyClick(table, Qt::Key_Escape);
         QVERIFY(!view->isVisible());
+    }
+
+    // A printout of more pages than are printed is refused before a page is
+    // set, which could hold the window for minutes; the file it would replace stays.
+    void tooManyPages()
+    {
+        QTemporaryDir archive;
+        QVERIFY(WriteFile(archive.filePath("2026-12-05_10-00-00_COM1.bin"),
+                          "VDAI!" + QByteArray(1'000'000, '\n') + "\x16")); // over a thousand pages in any font
+        QVERIFY(WriteFile(archive.filePath("da.pdf"), "da"));
+        Form1 form(PortDirectory(), PrintoutArchive(archive.path()));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
+        ArchiveView *view = form.ArchiveWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        WhenDialog([&](QDialog *dialog) {
+            auto *files = qobject_cast<QFileDialog *>(dialog);
+            files->setOption(QFileDialog::DontConfirmOverwrite); // as a yes to it
+            files->selectFile(archive.filePath("da.pdf"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QTRY_VERIFY(view->actions().first()->isEnabled()); // once the printout is read
+        QTest::keyClick(view, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY2(QRegularExpression("^Nicht gespeichert: " + QRegularExpression::escape(archive.filePath("da.pdf"))
+                                    + ": \\d{4,} Seiten, mehr als 1000 gehen nicht – als Textdatei speichern$")
+                         .match(view->StatusText())
+                         .hasMatch(),
+                 qPrintable(view->StatusText()));
+        QCOMPARE(Contents(archive.filePath("da.pdf")), "da");
     }
 
     // The archive read anew shows whole, until the search narrows it again:
