@@ -11,7 +11,8 @@
 namespace Printout {
 namespace {
 
-// Calls `visit` with each line of the machine's paper in order.
+// Calls `visit` with each line of the machine's paper in order: longer
+// lines go on in the next one.
 template<typename Visit>
 void ForEachPaperLine(const ListEntries &lines, Visit visit)
 {
@@ -78,13 +79,6 @@ qsizetype PageCount(const Sheet &sheet, const ListEntries &lines)
 }
 
 } // namespace
-
-QStringList PaperLines(const ListEntries &lines)
-{
-    QStringList paper;
-    ForEachPaperLine(lines, [&paper](QStringView line) { paper << line.toString(); });
-    return paper;
-}
 
 int CountPages(QPagedPaintDevice &device, const ListEntries &lines)
 {

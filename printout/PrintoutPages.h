@@ -4,7 +4,6 @@
 #include "printout/ListEntries.h"
 
 #include <QString>
-#include <QStringList>
 
 class QPagedPaintDevice;
 
@@ -18,10 +17,6 @@ inline constexpr qreal PageMarginMm = 15; // at the least, on every side
 // a flood, each thousand pages would hold the window for about a second,
 // and its text file holds any length.
 inline constexpr int MaxPages = 1000;
-
-// The printout's lines as the machine's paper holds them: longer lines go
-// on in the next one.
-QStringList PaperLines(const ListEntries &lines);
 
 // The number of pages PrintPages sets the printout on, found without
 // setting it.
