@@ -52,8 +52,10 @@ void PrintoutActions::Update(bool dialogsAllowed)
 
 QString PrintoutActions::ProposedPath(const PrintoutDocument &document, const QString &suffix)
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-            .filePath(document.fileBase + suffix);
+    // At home where there is no documents folder: the print dialog would
+    // call a file in a missing folder write-protected.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).filePath(document.fileBase + suffix);
 }
 
 QString PrintoutActions::AskForFile(const PrintoutDocument &document, const QString &title, const QString &suffix,

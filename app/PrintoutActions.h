@@ -40,7 +40,7 @@ signals:
     void Said(const QString &text);
 
 private:
-    // Where a file of the printout is proposed: in the documents folder, under the archive's name.
+    // Where a file of the printout is proposed: in the documents folder, else at home, under the archive's name.
     static QString ProposedPath(const PrintoutDocument &document, const QString &suffix);
     QString AskForFile(const PrintoutDocument &document, const QString &title, const QString &suffix,
                        const QString &filter);

@@ -127,6 +127,8 @@ private slots:
     {
         QVERIFY(SetUpWindowProgram(m_german)); // Qt's own words in its dialogs, as the program has them
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+        qputenv("HOME", QFile::encodeName(m_home.path())); // without a documents folder, until one is made
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(".config")));
     }
 
     // At 9 pt, on this screen and on small ones.
@@ -314,13 +316,13 @@ private slots:
         QStringList proposed;
         WhenDialog([&](QDialog *dialog) {
             auto *files = qobject_cast<QFileDialog *>(dialog);
-            proposed << files->selectedFiles().value(0).section('/', -1)
+            proposed << files->selectedFiles().value(0)
                      << files->findChild<QDialogButtonBox *>()->buttons().first()->text().remove('&');
             files->selectFile(window.archive.filePath("<b>gespeichert.txt"));
             QMetaObject::invokeMethod(files, "accept");
         });
         QTest::keyClick(button, Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(proposed, (QStringList{QFileInfo(kept).fileName(), "Speichern"}));
+        QCOMPARE(proposed, (QStringList{m_home.filePath(QFileInfo(kept).fileName()), "Speichern"})); // no Documents
         QCOMPARE(Contents(window.archive.filePath("<b>gespeichert.txt")), Contents(kept));
         QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("<b>gespeichert.txt"));
         auto *statusLine = Control<QLabel>(form, "StatusLine"); // to be selected and copied, as it reads
@@ -332,7 +334,7 @@ private slots:
         const auto printTo = [&](const QString &name) {
             WhenDialog([&](QDialog *dialog) {
                 auto *file = dialog->findChild<QLineEdit *>("filename");
-                offered = file->text().section('/', -1);
+                offered = file->text();
                 file->setText(window.archive.filePath(name));
                 QMetaObject::invokeMethod(dialog, "accept");
             });
@@ -344,8 +346,9 @@ private slots:
         printTo("full/gedruckt.pdf");
         QVERIFY2(form.StatusText().startsWith("Nicht gespeichert: " + window.archive.filePath("full/gedruckt.pdf")),
                  qPrintable(form.StatusText()));
+        QVERIFY(QDir(m_home.path()).mkdir("Documents"));
         printTo("gedruckt.pdf");
-        QCOMPARE(offered, QFileInfo(kept).completeBaseName() + ".pdf");
+        QCOMPARE(offered, m_home.filePath("Documents/" + QFileInfo(kept).completeBaseName() + ".pdf"));
         QCOMPARE(form.StatusText(), "Gespeichert: " + window.archive.filePath("gedruckt.pdf"));
         QVERIFY(Contents(window.archive.filePath("gedruckt.pdf")).startsWith("%PDF"));
         // The port is what the user types: nothing completed, nothing added to the list.
@@ -658,6 +661,7 @@ private slots:
 private:
     QTranslator m_german;
     QTemporaryDir m_runtime;
+    QTemporaryDir m_home;
 };
 
 QTEST_MAIN(TestWindow)
