@@ -145,6 +145,5 @@ std::optional<PortDevice> PortDirectory::Device(int number) const
 
 void PortDirectory::SetDevice(int number, const PortDevice &device)
 {
-    if (number >= FirstNumber && number <= LastNumber)
-        m_slots[number - 1] = device;
+    m_slots.at(number - 1) = device; // callers name COM1 to COM9 only
 }

@@ -168,6 +168,12 @@ private slots:
         QVERIFY(form.screen()->availableGeometry().contains(form.frameGeometry()));
         auto *scroller = form.findChild<QScrollArea *>();
         QCOMPARE(scroller->verticalScrollBar()->isVisible(), tooShort);
+        // Where the screen is high enough, the design only enlarged: as high
+        // for its width as drawn, to a pixel or two of rounding.
+        const QSize page = scroller->widget()->minimumSize();
+        const double drawnHeight = page.width() * double(Form1::ClientHeightTwips) / Form1::ClientWidthTwips;
+        if (drawnHeight <= form.screen()->availableGeometry().height() - Form1::FrameAllowance.height())
+            QCOMPARE_LE(qAbs(page.height() - drawnHeight), 2.0);
         QVERIFY(!scroller->horizontalScrollBar()->isVisible());
         const auto controls = list->parentWidget()->findChildren<QWidget *>(
                 QRegularExpression("^(Label|Combo|Command|StatusLine|PortInfo|List)"));
