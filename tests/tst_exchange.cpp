@@ -773,6 +773,15 @@ private slots:
         QCOMPARE(directory.Device(9).value_or(PortDevice()).path, "/fake/nine");
     }
 
+    // A device whose path is not UTF-8 is refused before it is opened, and said why.
+    void deviceNotUtf8Refused()
+    {
+        DeviceSerialPort port(PtyDirectory({{1, "/tmp/\xff"}}));
+        QVERIFY(port.SetPortNumber(1));
+        QVERIFY(!port.Open());
+        QCOMPARE(port.LastOpenError().text, "der Pfad des Geräts ist zu lang oder kein UTF-8: /tmp/\uFFFD");
+    }
+
     // How the port list describes an adapter the system knows.
     void systemDescription_data()
     {
