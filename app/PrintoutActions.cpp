@@ -102,15 +102,15 @@ void PrintoutActions::Print(const PrintoutDocument &document)
         WritePdf(printer.outputFileName(), document, printer.pageLayout());
         return;
     }
-    if (!FitsOnPages(printer, document, QStringLiteral("Nicht gedruckt")))
-        return;
-    const int pages = Printout::PrintPages(printer, document.lines, document.Header());
-    if (pages == 0)
+    const Printout::Pages pages = Printout::PrintPages(printer, document.lines, document.Header());
+    if (pages.count > Printout::MaxPages)
+        SayTooManyPages(QStringLiteral("Nicht gedruckt"), pages.count);
+    else if (!pages.printed)
         emit Said(QStringLiteral("Nicht gedruckt: der Drucker ließ sich nicht ansprechen"));
     else
         emit Said(QStringLiteral("An Drucker „%1“ übergeben: %2")
-                          .arg(printer.printerName(),
-                               pages == 1 ? QStringLiteral("1 Seite") : QStringLiteral("%1 Seiten").arg(pages)));
+                          .arg(printer.printerName(), pages.count == 1 ? QStringLiteral("1 Seite")
+                                                                       : QStringLiteral("%1 Seiten").arg(pages.count)));
 }
 
 void PrintoutActions::SaveAsPdf(const PrintoutDocument &document)
@@ -127,27 +127,25 @@ void PrintoutActions::WritePdf(const QString &path, const PrintoutDocument &docu
     // Through a file that says whether it reached the disk: a PDF writer alone
     // reports pages it could not write as printed.
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
+    Printout::Pages pages;
+    if (file.open(QIODevice::WriteOnly)) {
         QPdfWriter writer(&file);
         writer.setPageLayout(layout);
         writer.setTitle(document.Header());
-        // Refused before a page is set; the file it would replace stays as it is.
-        if (!FitsOnPages(writer, document, QStringLiteral("Nicht gespeichert: %1").arg(path)))
-            return;
-        written = Printout::PrintPages(writer, document.lines, document.Header()) > 0;
+        pages = Printout::PrintPages(writer, document.lines, document.Header());
     }
-    SayCommitted(file, written);
+    // Too many pages are refused before one is set: not committed, the file
+    // it would replace stays as it is.
+    if (pages.count > Printout::MaxPages)
+        SayTooManyPages(QStringLiteral("Nicht gespeichert: %1").arg(path), pages.count);
+    else
+        SayCommitted(file, pages.printed);
 }
 
-bool PrintoutActions::FitsOnPages(QPagedPaintDevice &device, const PrintoutDocument &document, const QString &notDone)
+void PrintoutActions::SayTooManyPages(const QString &notDone, int pages)
 {
-    const int pages = Printout::CountPages(device, document.lines);
-    if (pages <= Printout::MaxPages)
-        return true;
     emit Said(QStringLiteral("%1: %2 Seiten, mehr als %3 gehen nicht – als Textdatei speichern")
                       .arg(notDone)
                       .arg(pages)
                       .arg(Printout::MaxPages));
-    return false;
 }

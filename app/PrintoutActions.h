@@ -10,7 +10,6 @@
 #include <functional>
 
 class QAction;
-class QPagedPaintDevice;
 class QWidget;
 
 // What a window does with a printout: save its text, print it, make a PDF
@@ -44,9 +43,8 @@ private:
     static QString ProposedPath(const PrintoutDocument &document, const QString &suffix);
     QString AskForFile(const PrintoutDocument &document, const QString &title, const QString &suffix,
                        const QString &filter);
-    // Says so, and is false, when the printout takes more pages on `device` than are printed.
-    bool FitsOnPages(QPagedPaintDevice &device, const PrintoutDocument &document, const QString &notDone);
     void WritePdf(const QString &path, const PrintoutDocument &document, const QPageLayout &layout);
+    void SayTooManyPages(const QString &notDone, int pages);
     // Says whether `file`, written, reached the disk whole under its name.
     void SayCommitted(QSaveFile &file, bool written);
 

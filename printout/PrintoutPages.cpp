@@ -80,18 +80,13 @@ qsizetype PageCount(const Sheet &sheet, const ListEntries &lines)
 
 } // namespace
 
-int CountPages(QPagedPaintDevice &device, const ListEntries &lines)
-{
-    return static_cast<int>(PageCount(SetUp(device), lines));
-}
-
-int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header)
+Pages PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header)
 {
     const Sheet sheet = SetUp(device);
     const qsizetype pages = PageCount(sheet, lines);
     QPainter painter;
-    if (!painter.begin(&device))
-        return 0;
+    if (pages > MaxPages || !painter.begin(&device))
+        return {static_cast<int>(pages), false};
     painter.setFont(sheet.font);
     const auto startPage = [&](qsizetype number) {
         if (number > 1)
@@ -112,7 +107,7 @@ int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QStrin
                 text.toString());
         ++at;
     });
-    return painter.end() ? static_cast<int>(pages) : 0;
+    return {static_cast<int>(pages), painter.end()};
 }
 
 } // namespace Printout

@@ -18,14 +18,17 @@ inline constexpr qreal PageMarginMm = 15; // at the least, on every side
 // and its text file holds any length.
 inline constexpr int MaxPages = 1000;
 
-// The number of pages PrintPages sets the printout on, found without
-// setting it.
-int CountPages(QPagedPaintDevice &device, const ListEntries &lines);
+struct Pages
+{
+    int count = 0;        // the pages the printout takes
+    bool printed = false; // and set on the device: never more than MaxPages
+};
 
 // Sets the printout on pages in a fixed-width font, in as many strips of
 // paper side by side as the page has room for, read strip after strip, with
 // `header` atop every page and page numbers when there is more than one.
-// The number of pages, or 0 when the device cannot be painted on.
-int PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header);
+// Not printed when the device cannot be painted on, nor, untouched, when
+// the printout takes more than MaxPages.
+Pages PrintPages(QPagedPaintDevice &device, const ListEntries &lines, const QString &header);
 
 } // namespace Printout
