@@ -130,10 +130,10 @@ private:
     QLabel *PortInfo;        // the chosen port's device and description
     QComboBox *Combo1;
     QPushButton *Command1;
-    QListView *List1;
-    QWidget *m_page = nullptr; // what the window's scroll area shows: all the controls
-    QSize m_listMargins;       // from the list's bottom right corner to the page's
-    int m_statusHeight = 0;    // of the status line but for a warning, which shares its room
+    QListView *List1 = nullptr; // the event filter sees the page filled before the list exists
+    QWidget *m_page = nullptr;  // what the window's scroll area shows: all the controls
+    QSize m_listMargins;        // from the list's bottom right corner to the page's
+    int m_statusHeight = 0;     // of the status line but for a warning, which shares its room
     QTimer Timer1{this};
     DeviceSerialPort MSComm1;
     MainWindowState m_state;
