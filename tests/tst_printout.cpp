@@ -127,6 +127,12 @@ private slots:
                 << QList<Printout::ComparedLine>{{Kind::Same, "Nr. 1", "Nr. 1"},
                                                  {Kind::Changed, "Summe 5", "Summe 7"},
                                                  {Kind::Same, "Ende", "Ende"}};
+        QTest::newRow("a line become two: the second on its side alone")
+                << QStringList{"Nr. 1", "Summe 5", "Ende"} << QStringList{"Nr. 1", "Summe 7", "Summe 8", "Ende"}
+                << QList<Printout::ComparedLine>{{Kind::Same, "Nr. 1", "Nr. 1"},
+                                                 {Kind::Changed, "Summe 5", "Summe 7"},
+                                                 {Kind::RightOnly, "", "Summe 8"},
+                                                 {Kind::Same, "Ende", "Ende"}};
         QTest::newRow("lines only one side has, in order")
                 << QStringList{"a", "x", "b"} << QStringList{"a", "b", "y", "z"}
                 << QList<Printout::ComparedLine>{{Kind::Same, "a", "a"},
