@@ -482,7 +482,8 @@ private slots:
         const mode_t umask = ::umask(077); // a technician who keeps their files private
         const auto restore = qScopeGuard([umask] { ::umask(umask); });
         QTemporaryDir dir;
-        const QByteArray folder = QFile::encodeName(dir.path()) + "/\xff"; // not UTF-8, and made by the archive
+        // Not UTF-8, and made by the archive with the folder above it.
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/Ausdrucke/\xff";
         const auto cleanUp = qScopeGuard([&] { std::filesystem::remove_all(folder.constData()); });
         Recording first{.folder = folder, .stem = "S", .token = ArchiveNames::NewToken()};
         Recording second{.folder = folder, .stem = "S", .token = ArchiveNames::NewToken()};
@@ -500,6 +501,8 @@ private slots:
         {};
         QCOMPARE(::stat((folder + "/S_2.bin").constData(), &file), 0);
         QCOMPARE(file.st_mode & 0777, 0600u); // as the umask has it
+        // No folder made but those the path names.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Ausdrucke"});
     }
 
     // What a run ended during a reset left behind, kept by the next start:
