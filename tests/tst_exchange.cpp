@@ -501,6 +501,8 @@ private slots:
         {};
         QCOMPARE(::stat((folder + "/S_2.bin").constData(), &file), 0);
         QCOMPARE(file.st_mode & 0777, 0600u); // as the umask has it
+        QCOMPARE(::stat(folder.constData(), &file), 0);
+        QCOMPARE(file.st_mode & 0777, 0700u);
         // No folder made but those the path names.
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Ausdrucke"});
     }
