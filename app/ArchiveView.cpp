@@ -31,11 +31,16 @@ template<typename Work, typename Then>
 void InBackground(QObject *context, std::shared_ptr<const int> &latest, Work work, Then then)
 {
     latest = std::make_shared<const int>(); // the newest request, by identity
-    QtConcurrent::run(std::move(work))
-            .then(context, [&latest, asked = latest, then = std::move(then)](decltype(work()) result) {
-                if (asked == latest)
-                    then(std::move(result));
-            });
+    // A watcher the view owns rather than a continuation: the view may close
+    // before the work ends, and the result then goes nowhere.
+    auto *watcher = new QFutureWatcher<decltype(work())>(context);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context,
+                     [watcher, &latest, asked = latest, then = std::move(then)]() mutable {
+                         watcher->deleteLater();
+                         if (asked == latest)
+                             then(watcher->future().takeResult());
+                     });
+    watcher->setFuture(QtConcurrent::run(std::move(work)));
 }
 
 PrintoutDocument DocumentOf(const ArchiveEntry &entry, ListEntries lines)

@@ -630,7 +630,11 @@ void Form1::CopyPrintout(int keyCode)
         return;
     // Put together off the window's thread: a list at the size bound takes a
     // while, and the window keeps answering meanwhile.
-    QtConcurrent::run(&Printout::ClipboardText, Entries()).then(this, [this](const Printout::Copy &copy) {
+    // A watcher the window owns: it may close before the copy is put together.
+    auto *watcher = new QFutureWatcher<Printout::Copy>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const Printout::Copy copy = watcher->result();
         // Blank lines alone would only destroy what the user copied before.
         if (!copy.hasText) {
             SetStatus(QStringLiteral(
@@ -641,6 +645,7 @@ void Form1::CopyPrintout(int keyCode)
         // A printout comes with the blank line before it: never a single line.
         SetStatus(QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
     });
+    watcher->setFuture(QtConcurrent::run(&Printout::ClipboardText, Entries()));
 }
 
 void Form1::PumpEvents(PumpMode mode)
