@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ArchiveView.h"
 
+#include "app/InBackground.h"
 #include "app/ListModel.h"
 #include "app/PrintoutActions.h"
 #include "printout/PrintoutCopy.h"
@@ -21,26 +22,19 @@
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 
 namespace {
 
-// Runs `work` off the window's thread, and `then` with its result on it,
-// unless the view is gone or has asked for something newer meanwhile.
+// As InBackground, but a result the view no longer waits for, because it has
+// asked for something newer meanwhile, goes nowhere.
 template<typename Work, typename Then>
-void InBackground(QObject *context, std::shared_ptr<const int> &latest, Work work, Then then)
+void Newest(QObject *context, std::shared_ptr<const int> &latest, Work work, Then then)
 {
     latest = std::make_shared<const int>(); // the newest request, by identity
-    // A watcher the view owns rather than a continuation: the view may close
-    // before the work ends, and the result then goes nowhere.
-    auto *watcher = new QFutureWatcher<decltype(work())>(context);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, context,
-                     [watcher, &latest, asked = latest, then = std::move(then)]() mutable {
-                         watcher->deleteLater();
-                         if (asked == latest)
-                             then(watcher->future().takeResult());
-                     });
-    watcher->setFuture(QtConcurrent::run(std::move(work)));
+    InBackground(context, std::move(work), [&latest, asked = latest, then = std::move(then)](auto result) mutable {
+        if (asked == latest)
+            then(std::move(result));
+    });
 }
 
 PrintoutDocument DocumentOf(const ArchiveEntry &entry, ListEntries lines)
@@ -192,10 +186,10 @@ void ArchiveView::Reload()
     // Names first, which are quick, then what the files hold.
     if (m_model.Entries().isEmpty())
         m_status->setText(QStringLiteral("Lese das Archiv …"));
-    InBackground(
+    Newest(
             this, m_listAsked, [folder = m_folder] { return ArchiveIndex::Scan(folder); },
             [this](QList<ArchiveEntry> entries) {
-                InBackground(
+                Newest(
                         this, m_listAsked,
                         [folder = m_folder, entries]() mutable {
                             ArchiveIndex::Read(entries, folder);
@@ -222,7 +216,7 @@ void ArchiveView::Search()
         SayCount();
         return;
     }
-    InBackground(
+    Newest(
             this, m_listAsked,
             [entries = m_model.Entries(), wanted = ArchiveIndex::Fold(text)] {
                 QList<qsizetype> rows;
@@ -296,7 +290,7 @@ void ArchiveView::ShowSelected()
 
 void ArchiveView::ShowPrintout(const ArchiveEntry &entry)
 {
-    InBackground(
+    Newest(
             this, m_shownAsked,
             [path = entry.Path()] {
                 QString why;
@@ -319,7 +313,7 @@ void ArchiveView::ShowPrintout(const ArchiveEntry &entry)
 
 void ArchiveView::ShowComparison(const ArchiveEntry &left, const ArchiveEntry &right)
 {
-    InBackground(
+    Newest(
             this, m_shownAsked,
             [left = left.Path(), right = right.Path()] {
                 QString why;

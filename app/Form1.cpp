@@ -2,6 +2,7 @@
 #include "Form1.h"
 
 #include "app/ArchiveView.h"
+#include "app/InBackground.h"
 #include "app/PrintoutActions.h"
 #include "archive/ArchiveFiles.h"
 #include "archive/ArchiveNames.h"
@@ -33,7 +34,6 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 
 #include <cmath>
 #include <cstdio>
@@ -630,22 +630,19 @@ void Form1::CopyPrintout(int keyCode)
         return;
     // Put together off the window's thread: a list at the size bound takes a
     // while, and the window keeps answering meanwhile.
-    // A watcher the window owns: it may close before the copy is put together.
-    auto *watcher = new QFutureWatcher<Printout::Copy>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-        watcher->deleteLater();
-        const Printout::Copy copy = watcher->result();
-        // Blank lines alone would only destroy what the user copied before.
-        if (!copy.hasText) {
-            SetStatus(QStringLiteral(
-                    "Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie war"));
-            return;
-        }
-        QGuiApplication::clipboard()->setText(copy.text, QClipboard::Clipboard);
-        // A printout comes with the blank line before it: never a single line.
-        SetStatus(QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
-    });
-    watcher->setFuture(QtConcurrent::run(&Printout::ClipboardText, Entries()));
+    InBackground(
+            this, [entries = Entries()] { return Printout::ClipboardText(entries); },
+            [this](const Printout::Copy &copy) {
+                // Blank lines alone would only destroy what the user copied before.
+                if (!copy.hasText) {
+                    SetStatus(QStringLiteral(
+                            "Nichts kopiert: die Liste hat keinen Ausdruck; die Zwischenablage bleibt, wie sie war"));
+                    return;
+                }
+                QGuiApplication::clipboard()->setText(copy.text, QClipboard::Clipboard);
+                // A printout comes with the blank line before it: never a single line.
+                SetStatus(QStringLiteral("Ausdruck kopiert: %1 Zeilen").arg(copy.lines));
+            });
 }
 
 void Form1::PumpEvents(PumpMode mode)
