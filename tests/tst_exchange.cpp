@@ -170,6 +170,7 @@ struct Leftover
     bool memoryFull = false;           // its memory full after these bytes: "some" fails, " more" comes
     std::optional<QByteArray> working; // its working file, with these bytes
     bool running = false;              // the run still goes on
+    bool workingHeld = false;          // it ends, but its working file stays locked
     bool named = false;                // on a file system without unnamed files
     bool otherArchive = false;         // the journal names another archive folder
     bool pipes = false;                // pipes named as a journal and as a working file beside
@@ -535,6 +536,13 @@ private slots:
                 << Leftover{.journal = "all", .keeping = true};
         QTest::newRow("a journal being kept when its run ended: kept")
                 << Leftover{.journal = "all", .keeping = true, .working = "all", .kept = incomplete};
+        QTest::newRow("a journal being kept, its working file still held: left for a later start")
+                << Leftover{.journal = "all",
+                            .keeping = true,
+                            .working = "al",
+                            .workingHeld = true,
+                            .journalLeft = true,
+                            .workingLeft = true};
         QTest::newRow("a working file without its journal, complete: kept as complete")
                 << Leftover{.working = "all\x16", .kept = {"S.bin", "S.txt"}};
         QTest::newRow("a working file with nothing in it: removed") << Leftover{.working = ""};
@@ -585,7 +593,8 @@ private slots:
         }
         if (!row.running) { // it ends here, and its locks with it
             run.journal = Journal();
-            run.working.Reset();
+            if (!row.workingHeld)
+                run.working.Reset();
         }
 
         QStringList kept;
