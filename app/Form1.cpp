@@ -343,9 +343,10 @@ void Form1::showEvent(QShowEvent *)
     const QSize room = available.size() - frame;
     if (width() <= room.width() && height() <= room.height())
         return;
-    // Scrolled up and down only, where the screen is wide enough for the bar too.
+    // Scrolled up and down only, where the screen is wide enough for the bar
+    // too; a window too wide for it is cut to the screen all the same.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(QSize(width() + (height() > room.height() ? bar : 0), height()).boundedTo(room));
+    resize(QSize(width() + bar, height()).boundedTo(room));
     move(available.topLeft());
 }
 
