@@ -703,10 +703,11 @@ private slots:
         write("2026-12-06_14-32-05_COM1.txt", "kept beside\r\n");
         write("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n");
         write("2026-12-06_14-32-05_COM1_2_unvollstaendig.bin", "VDAI!  M\xfcnze\r\nhalb"); // Windows-1252
-        write("2026-12-05_09-00-00_pts_3.txt", "\r\n\x1b[31mAl\x07one\r\n\r\n");           // control characters dropped
-        QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin"));                       // cannot be read as a file
-        write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");                              // no port: none of ours
-        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");                                     // a copy saved as PDF
+        write("2026-12-06_14-32-05_COM1_2_nachlauf.bin", "before\n");            // beside its own reset's printout
+        write("2026-12-05_09-00-00_pts_3.txt", "\r\n\x1b[31mAl\x07one\r\n\r\n"); // control characters dropped
+        QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin"));             // cannot be read as a file
+        write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");                    // no port: none of ours
+        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");                           // a copy saved as PDF
 
         const auto listed = [&folder] {
             QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
@@ -719,10 +720,12 @@ private slots:
                                  .arg(entry.firstLine, entry.error);
             return lines;
         };
-        const QStringList expected = {
-                "06 14:32 COM1 unvollständig 3 Münze ",
-                "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ", "06 14:32 COM1 Nachlauf 1 rest ",
-                "05 09:00 pts_3 vollständig 2 [31mAlone ", "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"};
+        const QStringList expected = {"06 14:32 COM1 unvollständig 3 Münze ",
+                                      "06 14:32 COM1 Nachlauf 1 before ",
+                                      "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ",
+                                      "06 14:32 COM1 Nachlauf 1 rest ",
+                                      "05 09:00 pts_3 vollständig 2 [31mAlone ",
+                                      "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"};
         QCOMPARE(listed(), expected);
 
         // A file the index knows by its size and time is not read again,
@@ -741,8 +744,8 @@ private slots:
         rewrite("2026-12-05_09-00-00_pts_3.txt", "\r\nAlso, much!\r\n\r\n", 1);
         rewrite("2026-12-06_14-32-05_COM1_nachlauf.bin", "REST\n", 0);
         const QStringList again = listed();
-        QCOMPARE(again.value(2), "06 14:32 COM1 Nachlauf 1 rest ");
-        QCOMPARE(again.value(3), "05 09:00 pts_3 vollständig 2 Also, much! ");
+        QCOMPARE(again.value(3), "06 14:32 COM1 Nachlauf 1 rest ");
+        QCOMPARE(again.value(4), "05 09:00 pts_3 vollständig 2 Also, much! ");
     }
 
     void portDirectory_data()
