@@ -173,6 +173,7 @@ struct Leftover
     bool workingHeld = false;          // it ends, but its working file stays locked
     bool named = false;                // on a file system without unnamed files
     bool otherArchive = false;         // the journal names another archive folder
+    bool noRuntime = false;            // written without a memory-backed folder, beside the printouts
     bool pipes = false;                // pipes named as a journal and as a working file beside
     QByteArray spelledAs;              // the next start's name for the archive folder, after its own
     QStringList kept;                  // what the next start keeps, after "S"
@@ -188,15 +189,12 @@ class TestExchange : public QObject
 private slots:
     // As for a program started with standard input closed: descriptor 0 is
     // handed out like any other. Journals go to a folder of the test's own.
-    void initTestCase()
-    {
-        ::close(STDIN_FILENO);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    }
+    void initTestCase() { ::close(STDIN_FILENO); }
 
     // No journal of another test in the way, and a file system with every feature.
     void init()
     {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
         QDir(m_runtime.filePath("zelvorin")).removeRecursively();
         renameRefusal = 0;
         unnamedFiles = true;
@@ -552,6 +550,8 @@ private slots:
                 << Leftover{.working = "half", .running = true, .named = true, .workingLeft = true};
         QTest::newRow("pipes named as a journal and as a working file: left alone, without waiting")
                 << Leftover{.pipes = true};
+        QTest::newRow("a journal beside the printouts, from a run without a memory-backed folder: kept")
+                << Leftover{.journal = "half", .noRuntime = true, .kept = incomplete};
         QTest::newRow("another archive's journal: left alone")
                 << Leftover{.journal = "half", .otherArchive = true, .journalLeft = true};
     }
@@ -565,7 +565,10 @@ private slots:
         Recording run{.folder = folder, .stem = "S", .token = ArchiveNames::NewToken()};
         if (row.journal) {
             const QByteArray named = row.otherArchive ? folder + "/elsewhere" : folder;
+            if (row.noRuntime)
+                qunsetenv("XDG_RUNTIME_DIR");
             QCOMPARE(run.journal.Open(named, "S", run.token, Journal::Kind::Printout), 0);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
             if (row.dataFrom >= 0) {
                 QCOMPARE(run.journal.Append(row.journal->first(row.dataFrom)), 0);
                 run.journal.MarkData();
@@ -614,8 +617,16 @@ private slots:
     // A disk full at first, with room again at the end: all of it, once. Full
     // again for the text: none, not even in part, and why. And an archive
     // folder deleted meanwhile is made again.
+    void fullDiskAndDeletedFolder_data()
+    {
+        QTest::addColumn<bool>("unnamed");
+        QTest::newRow("unnamed files") << true;
+        QTest::newRow("a file system without unnamed files: no hidden file left either") << false;
+    }
     void fullDiskAndDeletedFolder()
     {
+        QFETCH(bool, unnamed);
+        unnamedFiles = unnamed;
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.filePath("A"));
         Recording run{.folder = folder, .stem = "L", .token = ArchiveNames::NewToken()};
@@ -707,7 +718,9 @@ private slots:
         write("2026-12-05_09-00-00_pts_3.txt", "\r\n\x1b[31mAl\x07one\r\n\r\n"); // control characters dropped
         QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin"));             // cannot be read as a file
         write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");                    // no port: none of ours
-        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");                           // a copy saved as PDF
+        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");
+        write("2026-12-01_08-00-00_COM3.bin",
+              ""); // nothing came: no line                           // a copy saved as PDF
 
         const auto listed = [&folder] {
             QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));
@@ -725,7 +738,8 @@ private slots:
                                       "06 14:32 COM1 vollständig 29 == AUDIT-AUSDRUCK == ",
                                       "06 14:32 COM1 Nachlauf 1 rest ",
                                       "05 09:00 pts_3 vollständig 2 [31mAlone ",
-                                      "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei"};
+                                      "04 08:00 COM2 vollständig 0  ein Ordner, keine Datei",
+                                      "01 08:00 COM3 vollständig 0  "};
         QCOMPARE(listed(), expected);
 
         // A file the index knows by its size and time is not read again,
