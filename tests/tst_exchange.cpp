@@ -80,7 +80,8 @@ std::atomic<int> failingWritesOfSome = 0;
 constexpr char Piecewise[] = "piecewise";
 constexpr char Nothing[] = "nothing";
 
-// What each fsync made lasting, in order: a file's size, or "/" for a folder.
+// What each fsync made lasting, in order: a file's size, or "/" for a folder;
+// and "keeping" where a journal was marked as its bytes were being named.
 std::mutex syncedMutex;
 QByteArrayList synced;
 
@@ -98,6 +99,14 @@ extern "C" int renameat2(int fromFolder, const char *from, int toFolder, const c
         return errno = renameRefusal, -1;
     return reinterpret_cast<decltype(&renameat2)>(::dlsym(RTLD_NEXT, "renameat2"))(fromFolder, from, toFolder, to,
                                                                                    flags);
+}
+extern "C" int rename(const char *from, const char *to) noexcept
+{
+    if (QByteArrayView(to).contains(ArchiveNames::KeepingMark)) {
+        const std::lock_guard lock(syncedMutex);
+        synced << "keeping";
+    }
+    return reinterpret_cast<decltype(&rename)>(::dlsym(RTLD_NEXT, "rename"))(from, to);
 }
 extern "C" int open(const char *path, int flags, ...)
 {
@@ -458,7 +467,7 @@ private slots:
         if (files.size() > 1)
             QCOMPARE(Contents(record.archive.textPath), text);
         if (row.files == QStringList{".bin", ".txt"}) // the bytes, then their names on the disk
-            QCOMPARE(synced, (QByteArrayList{QByteArray::number(record.received.size()), "/",
+            QCOMPARE(synced, (QByteArrayList{QByteArray::number(record.received.size()), "keeping", "/",
                                              QByteArray::number(text.size()), "/"}));
         QCOMPARE(Files(m_runtime.filePath("zelvorin")), QStringList()); // the journal gone with its work done
     }
