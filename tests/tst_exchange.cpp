@@ -727,9 +727,8 @@ private slots:
         write("2026-12-05_09-00-00_pts_3.txt", "\r\n\x1b[31mAl\x07one\r\n\r\n"); // control characters dropped
         QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin"));             // cannot be read as a file
         write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");                    // no port: none of ours
-        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");
-        write("2026-12-01_08-00-00_COM3.bin",
-              ""); // nothing came: no line                           // a copy saved as PDF
+        write("2026-12-02_08-00-00_COM1.pdf", "%PDF");                           // a copy saved as PDF
+        write("2026-12-01_08-00-00_COM3.bin", "");                               // nothing came: no line
 
         const auto listed = [&folder] {
             QList<ArchiveEntry> entries = ArchiveIndex::Scan(QFile::encodeName(folder));

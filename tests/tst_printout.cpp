@@ -241,16 +241,27 @@ private slots:
         QCOMPARE_GT(stripsOnFirstPage, 1);                       // side by side, as many as fit
         QCOMPARE_GT(stripStep, widths.value(QString(24, u'X'))); // apart
         QCOMPARE(widths.value("iiiiiiii"), widths.value("WWWWWWWW"));
-        // A printout that fills a page exactly takes that page alone; one line more, a second.
-        const auto pagesFor = [&](qsizetype lines) {
-            QPdfWriter other(dir.filePath("b.pdf"));
+        // A printout that fills a page exactly takes that page alone, unnumbered;
+        // one line more, a second, and both are numbered.
+        const auto pageNumbers = [&](qsizetype lines) {
+            const QString file = dir.filePath("b.pdf");
+            QPdfWriter other(file);
             other.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
             const ListEntries entries = FromStrings(paper.first(lines) + QStringList{QString()}); // closing entry
-            const Printout::Pages printed = Printout::PrintPages(other, entries, "Kopfzeile");
-            return printed.printed ? printed.count : -1;
+            if (!Printout::PrintPages(other, entries, "Kopfzeile").printed)
+                return QStringList{"not printed"};
+            QStringList numbers;
+            for (const QRegularExpressionMatch &number :
+                 QRegularExpression("Seite \\d+ von \\d+").globalMatch(Run("pdftotext", {file, "-"})))
+                numbers << number.captured();
+            return numbers;
         };
-        QCOMPARE(pagesFor(onFirstPage), 1);
-        QCOMPARE(pagesFor(onFirstPage + 1), 2);
+        QCOMPARE(pageNumbers(onFirstPage), QStringList());
+        QCOMPARE(pageNumbers(onFirstPage + 1), (QStringList{"Seite 1 von 2", "Seite 2 von 2"}));
+        // A device that cannot be painted on: nothing claimed as printed.
+        QPdfWriter nowhere(dir.filePath("missing/c.pdf"));
+        QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
+        QVERIFY(!Printout::PrintPages(nowhere, FromStrings({"a", QString()}), "Kopfzeile").printed);
     }
 };
 
