@@ -354,6 +354,20 @@ private slots:
         QCOMPARE(progress.Text(3'500'000'000), "Empfange Ausdruck: " + shown + " – letzte Daten vor 2 s");
     }
 
+    // From our SYN on, the progress says the reset is ending, not what came.
+    void progressEndsWithOurSyn()
+    {
+        Bench bench({});
+        ResetProgress progress;
+        QStringList shown;
+        bench.host.onPump = [&](FakeResetHost &) {
+            if (bench.port.wire.endsWith(Syn))
+                shown << progress.Text(0);
+        };
+        const ResetRecord record = RunReset(bench.host, progress);
+        QCOMPARE(shown.value(0), record.port.name + ": Rückstellung wird beendet");
+    }
+
     void archiveKeeps_data()
     {
         QTest::addColumn<Kept>("row");
