@@ -28,6 +28,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -927,10 +928,20 @@ private slots:
         QVERIFY(port.Close());
         QVERIFY(!port.IsOpen());
         QVERIFY(!port.Read(keep)); // no old bytes again
-        // An adapter pulled: the port lets go of it rather than wake the processor for ever.
+        // An adapter pulled: the port lets go of it rather than wake the processor
+        // for ever, and what it had taken in is read all the same.
         QVERIFY(port.Open());
+        pty.Write("last");
+        const FileDescriptor line(::open(pty.SlavePath().constData(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+        const auto inDriver = [&line] {
+            int count = 0;
+            return ::ioctl(line.Get(), FIONREAD, &count) == 0 ? count : -1;
+        };
+        QTRY_VERIFY(port.InputWaiting() && inDriver() == 0); // taken in by the port
         pty.CloseMaster();
         QTRY_VERIFY(!port.IsOpen());
+        QVERIFY(port.Read(keep));
+        QCOMPARE(keep, "xlast"); // the "x" left unread at the close before, too
         QVERIFY(!port.Read(keep));
     }
 
