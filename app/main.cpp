@@ -149,7 +149,8 @@ QByteArray Printable(QByteArray name)
 {
     for (qsizetype i = 0; i < name.size(); ++i) {
         const auto byte = static_cast<uchar>(name[i]);
-        const bool c1 = byte == 0xc2 && i + 1 < name.size() && (static_cast<uchar>(name[i + 1]) & 0xe0) == 0x80;
+        // The last byte's neighbour is the array's closing NUL.
+        const bool c1 = byte == 0xc2 && (static_cast<uchar>(name.constData()[i + 1]) & 0xe0) == 0x80;
         if (byte < 0x20 || byte == 0x7f || c1)
             name.replace(i, c1 ? 2 : 1, "?");
     }

@@ -88,7 +88,7 @@ struct Parsed
     bool valid{};
     QDateTime began;
     QString port; // as the name holds it: "COM1", "pts_3"
-    int number = 1;
+    int number{}; // 1 for the first name of its second
     Ending ending = Ending::Complete;
     bool text{}; // a .txt, else a .bin
 };
