@@ -200,7 +200,10 @@ private slots:
         qsizetype onFirstPage = 0;
         qreal stripStep = 0; // from one strip's left edge to the next one's
         qreal headerTop = -1;
+        qreal numberTop = -1;
+        qreal pageHeight = 0;
         qreal firstTop = 0; // the printout's first line on the first page
+        qreal lastTop = 0;  // its last line there
         qreal lineStep = 0;
         const QStringList pageBoxes = boxes.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1);
         for (const QString &pageBox : pageBoxes) {
@@ -218,6 +221,10 @@ private slots:
                 const QString text = box.captured(5);
                 if (text == "Kopfzeile" && headerTop < 0)
                     headerTop = at(2);
+                if (text == "Seite" && numberTop < 0) {
+                    numberTop = at(2);
+                    pageHeight = size.captured(2).toDouble();
+                }
                 if (text == "Kopfzeile" || text == "COM1" || text == "Seite" || text == "von" || text.front().isDigit())
                     headers << text;
                 else
@@ -230,6 +237,7 @@ private slots:
                 stripsOnFirstPage = strips.size();
                 stripStep = strips.keys().value(1) - strips.firstKey();
                 firstTop = strips.first().firstKey();
+                lastTop = strips.first().lastKey();
                 lineStep = strips.first().keys().value(1) - firstTop;
             }
         }
@@ -237,7 +245,12 @@ private slots:
         QCOMPARE(pageBoxes.size(), pages);
         QCOMPARE(headers.count("Kopfzeile"), pages);
         QCOMPARE(headers.count("Seite"), pages);
-        QCOMPARE(qRound((firstTop - headerTop) / lineStep), 2);  // a blank line under the header
+        QCOMPARE(qRound((firstTop - headerTop) / lineStep), 2); // a blank line under the header
+        QCOMPARE(qRound((numberTop - lastTop) / lineStep), 2);  // and above the page number
+        // As many lines as fit: less than a line is left between the page number's
+        // line and the bottom margin. A word's top lies as far into its line as
+        // the header's top lies below the top margin.
+        QCOMPARE_LT(pageHeight - clear - (numberTop - (headerTop - clear) + lineStep), lineStep);
         QCOMPARE_GT(stripsOnFirstPage, 1);                       // side by side, as many as fit
         QCOMPARE_GT(stripStep, widths.value(QString(24, u'X'))); // apart
         QCOMPARE(widths.value("iiiiiiii"), widths.value("WWWWWWWW"));
