@@ -8,17 +8,19 @@
 class FileDescriptor
 {
 public:
+    static constexpr int None = -1;
+
     FileDescriptor() = default;
     explicit FileDescriptor(int descriptor)
         : m_descriptor(descriptor)
     {}
     ~FileDescriptor() { Reset(); }
     FileDescriptor(FileDescriptor &&other) noexcept
-        : m_descriptor(std::exchange(other.m_descriptor, -1))
+        : m_descriptor(std::exchange(other.m_descriptor, None))
     {}
     FileDescriptor &operator=(FileDescriptor &&other) noexcept
     {
-        Reset(std::exchange(other.m_descriptor, -1));
+        Reset(std::exchange(other.m_descriptor, None));
         return *this;
     }
     FileDescriptor(const FileDescriptor &) = delete;
@@ -26,7 +28,7 @@ public:
 
     int Get() const { return m_descriptor; }
     bool IsOpen() const { return m_descriptor >= 0; }
-    void Reset(int descriptor = -1)
+    void Reset(int descriptor = None)
     {
         if (m_descriptor >= 0)
             ::close(m_descriptor);
@@ -34,5 +36,5 @@ public:
     }
 
 private:
-    int m_descriptor = -1;
+    int m_descriptor = None;
 };
