@@ -422,6 +422,24 @@ private slots:
         QVERIFY2(shown.contains("\r\x1b[Kzelvorin: Ausdruck erhalten und gespeichert: "), shown.constData());
     }
 
+    // Started with its standard streams closed, it holds /dev/null under
+    // their numbers while it runs: else the port or an archive file opened
+    // later would take one, and a status line would go there.
+    void closedStreamsHeldByNull()
+    {
+        PtyMachine line({.answerAtPoll = 1, .printout = QByteArray(600, 'x') + "\r\n"});
+        QTemporaryDir archive;
+        Program program;
+        program.Start({"-c", "exec \"$@\" <&- >&- 2>&-", "bash", ZELVORIN_APP_PATH, "--reset", "COM1"},
+                      QFile::encodeName(line.SlavePath()), archive.path(), "bash");
+        QVERIFY(QTest::qWaitFor([&] { return line.Machine().Sent().size() > 100; }, ProgramTimeoutMs));
+        for (const char *stream : {"0", "1", "2"}) {
+            const QString path = QStringLiteral("/proc/%1/fd/").arg(program.process.processId()) + stream;
+            QCOMPARE(QFile::symLinkTarget(path), "/dev/null");
+        }
+        QCOMPARE(program.Wait(), 6); // the printout had nowhere to go
+    }
+
     // Twenty polls take ten seconds: run beside the other resets.
     void noAnswer_data()
     {
