@@ -191,17 +191,18 @@ private slots:
                                .err = "das Fenster (zelvorin-window) lässt sich nicht starten",
                                .program = m_forAnyone.filePath("zelvorin")};
         // The archive holds a complete printout, the rest of an earlier one, a text alone, and a folder.
-        QTest::newRow("--archive: every kept printout, newest first, control characters shown as ?, and what "
-                      "cannot be read")
+        QTest::newRow(
+                "--archive: every kept printout, newest first, control characters shown as ?, spaces kept, and what "
+                "cannot be read")
                 << CommandLine{
                            .arguments = {"--archive"},
                            .status = 8,
-                           .out
-                           = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"
-                             "2026-12-06 14:32:05\tCOM1\tNachlauf\t1\t%a/2026-12-06_14-32-05_COM1_nachlauf.bin\n"
-                             "2026-12-05 "
-                             "09:00:00\t?[2Jpts?3\xc2\xa0\tunvollständig\t1\t%a/2026-12-05_09-00-00_?[2Jpts?3\xc2\xa0_"
-                             "unvollstaendig.txt\n",
+                           .out = "2026-12-06 14:32:05\tCOM1\tvollständig\t2\t%a/2026-12-06_14-32-05_COM1.bin\n"
+                                  "2026-12-06 14:32:05\tCOM1\tNachlauf\t1\t%a/2026-12-06_14-32-05_COM1_nachlauf.bin\n"
+                                  "2026-12-05 "
+                                  "09:00:00\t?[2Jpts?3 \xc2\xa0\tunvollständig\t1\t%a/2026-12-05_09-00-00_?[2Jpts?3 "
+                                  "\xc2\xa0_"
+                                  "unvollstaendig.txt\n",
                            .err = "zelvorin: %a/2026-12-04_08-00-00_COM2.bin: ein Ordner, keine Datei\n"};
         QTest::newRow("--archive TEXT: those holding it, whatever the case")
                 << CommandLine{.arguments = {"--archive", "SUMME"},
@@ -238,7 +239,7 @@ private slots:
         for (const auto &[name, bytes] : {std::pair("2026-12-06_14-32-05_COM1.bin", "VDAI!Summe: 5 \x80\nEnde\n\x16"),
                                           std::pair("2026-12-06_14-32-05_COM1_nachlauf.bin", "rest\n"),
                                           std::pair("2026-12-05_09-00-00_\x1b[2Jpts\xc2\x9b"
-                                                    "3\xc2\xa0_unvollstaendig.txt",
+                                                    "3 \xc2\xa0_unvollstaendig.txt",
                                                     "halb\r\n\r\n")})
             QVERIFY(WriteFile(archive.filePath(name), bytes));
         QVERIFY(QDir(archive.path()).mkdir("2026-12-04_08-00-00_COM2.bin"));
