@@ -80,6 +80,8 @@ std::atomic<int> failingWritesOfSome = 0;
 // that begins with the other takes none, and says no why.
 constexpr char Piecewise[] = "piecewise";
 constexpr char Nothing[] = "nothing";
+// Opening this name finds the old file, but its run makes it anew at once.
+QByteArray remadeOnOpen;
 
 // What each fsync made lasting, in order: a file's size, or "/" for a folder;
 // and "keeping" where a journal was marked as its bytes were being named.
@@ -117,7 +119,19 @@ extern "C" int open(const char *path, int flags, ...)
     va_end(rest);
     if ((flags & O_TMPFILE) == O_TMPFILE && !unnamedFiles)
         return errno = EOPNOTSUPP, -1;
-    return reinterpret_cast<int (*)(const char *, int, ...)>(::dlsym(RTLD_NEXT, "open"))(path, flags, mode);
+    const auto real = reinterpret_cast<int (*)(const char *, int, ...)>(::dlsym(RTLD_NEXT, "open"));
+    const int opened = real(path, flags, mode);
+    if (!remadeOnOpen.isEmpty() && remadeOnOpen == path) {
+        remadeOnOpen.clear();
+        ::unlink(path);
+        ::close(real(path, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+    }
+    return opened;
+}
+// The fortified open, taken where the flags are not known when compiling.
+extern "C" int __open_2(const char *path, int flags)
+{
+    return open(path, flags);
 }
 extern "C" ssize_t write(int descriptor, const void *bytes, size_t size)
 {
@@ -185,6 +199,7 @@ struct Leftover
     bool otherArchive = false;         // the journal names another archive folder
     bool noRuntime = false;            // written without a memory-backed folder, beside the printouts
     bool pipes = false;                // pipes named as a journal and as a working file beside
+    bool remade = false;               // its working file made anew under its name as the next start opens it
     QByteArray spelledAs;              // the next start's name for the archive folder, after its own
     QStringList kept;                  // what the next start keeps, after "S"
     QByteArray keptBytes;              // in the kept file, where not all the journal's or the working file's
@@ -572,6 +587,8 @@ private slots:
                 .journal = "half", .working = "half", .running = true, .journalLeft = true, .workingLeft = true};
         QTest::newRow("one still running without its journal, on a file system without unnamed files: left alone")
                 << Leftover{.working = "half", .running = true, .named = true, .workingLeft = true};
+        QTest::newRow("an empty working file made anew by its run as a start opens it: the new one left alone")
+                << Leftover{.working = "", .remade = true, .workingLeft = true};
         QTest::newRow("pipes named as a journal and as a working file: left alone, without waiting")
                 << Leftover{.pipes = true};
         QTest::newRow("a journal beside the printouts, from a run without a memory-backed folder: kept")
@@ -623,6 +640,8 @@ private slots:
             if (!row.workingHeld)
                 run.working.Reset();
         }
+        if (row.remade)
+            remadeOnOpen = run.WorkingPath();
 
         QStringList kept;
         for (const QString &name : std::as_const(row.kept))
@@ -742,6 +761,7 @@ private slots:
         write("2026-12-05_09-00-00_pts_3.txt", "\r\n\x1b[31mAl\x07one\r\n\r\n"); // control characters dropped
         QVERIFY(QDir(folder).mkdir("2026-12-04_08-00-00_COM2.bin"));             // cannot be read as a file
         write("2026-12-03_08-00-00__nachlauf.bin", "rest\n");                    // no port: none of ours
+        write("2026-12-03_08-00-00-COM1.bin", "rest\n");                         // no _ after the time: none of ours
         write("2026-12-02_08-00-00_COM1.pdf", "%PDF");                           // a copy saved as PDF
         write("2026-12-01_08-00-00_COM3.bin", "");                               // nothing came: no line
 
