@@ -127,7 +127,7 @@ void Journal::Remove()
 QByteArray Journal::Folder(const QByteArray &archiveFolder)
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.startsWith('/') || ::access(runtime.constData(), W_OK | X_OK) != 0)
+    if (!runtime.startsWith('/'))
         return archiveFolder;
     const QByteArray folder = runtime + "/zelvorin";
     ::mkdir(folder.constData(), 0700);
