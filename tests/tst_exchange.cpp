@@ -354,7 +354,8 @@ private slots:
         QTest::addColumn<QByteArray>("received");
         QTest::addColumn<QString>("shown");
         QTest::newRow("one byte") << QByteArray("x") << "1 Byte, 0 Zeilen";
-        QTest::newRow("a line ends at LF, CR LF, or a CR alone") << QByteArray("a\nb\r\nc\rd\r") << "9 Bytes, 4 Zeilen";
+        QTest::newRow("a line ends at LF, also the first byte, CR LF, or a CR alone")
+                << QByteArray("\na\nb\r\nc\rd\r") << "10 Bytes, 5 Zeilen";
         QTest::newRow("999 bytes") << QByteArray(999, 'x') << "999 Bytes, 0 Zeilen";
         QTest::newRow("from 1000 bytes on in kB") << QByteArray(999, 'x') + "\n"
                                                   << "1,0 kB, 1 Zeile";
