@@ -910,6 +910,14 @@ private slots:
     void rawBytesBothWaysAndFailuresChangeNothing()
     {
         Pty pty(false); // a new terminal is cooked: CR to LF, echo, line editing
+        termios now{};
+        { // opened before any settings, to be held or listed: at the machine's speed all the same
+            DeviceSerialPort held(PtyDirectory({{1, pty.SlavePath()}}));
+            QVERIFY(held.SetPortNumber(1));
+            QVERIFY(held.Open());
+            QCOMPARE(tcgetattr(pty.Slave(), &now), 0);
+            QCOMPARE(cfgetospeed(&now), speed_t(B9600));
+        }
 
         DeviceSerialPort port(PtyDirectory({{1, pty.SlavePath()}}));
         QByteArray keep;
@@ -924,7 +932,6 @@ private slots:
         QVERIFY(!port.Open()); // not while open
         QVERIFY(!port.SetPortNumber(2));
 
-        termios now{};
         QCOMPARE(tcgetattr(pty.Slave(), &now), 0);
         QCOMPARE(cfgetospeed(&now), speed_t(B19200));
         QCOMPARE(now.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t(CS8 | CSTOPB)); // no handshake
