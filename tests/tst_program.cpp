@@ -171,8 +171,8 @@ private slots:
                     << CommandLine{.arguments = {"--reset", "COM1", "--timeout", seconds},
                                    .err = QStringLiteral("»%1« ist keine Zahl von Sekunden").arg(seconds)};
         QTest::newRow("an unknown port name") << CommandLine{.arguments = {"--reset", "COM12"}, .err = "»COM12«"};
-        QTest::newRow("a port without a device: at once, and where to look")
-                << CommandLine{.arguments = {"--reset", "com3", "--timeout", "1000000"},
+        QTest::newRow("a port without a device, named after another option: at once, and where to look")
+                << CommandLine{.arguments = {"--timeout", "1000000", "--reset", "com3"},
                                .status = 3,
                                .err = "COM3 ist keinem Gerät zugeordnet; welche Geräte es gibt, zeigt »zelvorin "
                                       "--ports«."};

@@ -269,6 +269,8 @@ private slots:
             QStringList shown;
             QStringList announced;
             bool dialogOfferedMeanwhile = false;
+            QWidget *button = nullptr;
+            bool buttonEnabledMeanwhile = false;
             static void Add(QStringList &to, const QString &text)
             {
                 if (to.value(to.size() - 1) != text)
@@ -279,15 +281,18 @@ private slots:
                 Add(shown, status->text());
                 Add(announced, status->accessibleDescription());
                 dialogOfferedMeanwhile |= dialogOffered();
+                buttonEnabledMeanwhile |= button->isEnabled();
             }
             void PhaseChanged(const ResetRecord &, Phase, int) override { Note(); }
             void BytesReceived(QByteArrayView, qint64) override { Note(); }
         } reader;
         reader.status = Control<QLabel>(form, "StatusLine");
         reader.dialogOffered = dialogOffered;
+        reader.button = button;
         form.Listeners().Add(&reader);
         window.Reset();
         QVERIFY(!reader.dialogOfferedMeanwhile);
+        QVERIFY(!reader.buttonEnabledMeanwhile);
 
         QCOMPARE(reader.shown.first(), "COM1: rufe den Automaten (Versuch 1 von 20)"); // the last result gone
         const QStringList coming = reader.shown.filter(QRegularExpression(
