@@ -185,7 +185,7 @@ private slots:
                                .err = "braucht eine grafische Sitzung (X11 oder Wayland), und hier ist "
                                       "keine erreichbar.\nOhne Fenster geht es so: zelvorin --reset COM1 "
                                       "(mehr mit zelvorin --help).\nQt meldet:\n  qt.qpa.xcb: could not "
-                                      "connect to display"};
+                                      "connect to display \n  qt.qpa.plugin: Could not load"};
         QTest::newRow("the window missing from beside the program")
                 << CommandLine{.status = 127,
                                .err = "das Fenster (zelvorin-window) lässt sich nicht starten",
